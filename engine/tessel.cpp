@@ -1,0 +1,96 @@
+#include "engine/tessel.h"
+
+#include "evaluation/board.h"
+#include "evaluation/evaluate.h"
+#include "movegen/movegenerator.h"
+#include "ordering/sort.h"
+#include "search/hash.h"
+#include "search/historytable.h"
+#include "search/search.h"
+
+namespace {
+
+int16_t initialized = 0;
+
+constexpr int32_t kDefaultSearchTimeout = 1000;
+constexpr int32_t kDefaultMatchTimeout = 15000;
+
+void ToBoardXY(int16_t squareIndex, int16_t* x, int16_t* y) {
+  ConvertIndex_2_XY_Offset(squareIndex, *x, *y);
+}
+
+}  // namespace
+
+void Tessel_Initialize() {
+  // Defaults apply once per process, so later settings survive new games.
+  if (initialized == 0) {
+    initialized = 1;
+    hashTableSize = 0;
+    useHistoryTable = 0;
+    searchTimeout = kDefaultSearchTimeout;
+    matchTimeout = kDefaultMatchTimeout;
+  }
+  InitializeBoard();
+  InitializeSort();
+  InitializeSearch();
+  InitializeHashTable();
+  InitializeEvaluate();
+  InitializeMoveGenerator();
+  whoIsOnMove = kPlayer1;
+}
+
+void Tessel_PutSymbol(int16_t x, int16_t y) {
+  // Any earlier search result is gone, also when the stone is refused.
+  InitializeMoveGenerator();
+  int16_t index = 0;
+  ConvertXY_Offset_2_Index(x, y, index);
+  if (x < 0 || x >= kBoardSide || y < 0 || y >= kBoardSide) return;
+  if (square[index].symbol != kEmpty) return;
+  PutSymbol(index);
+  whoIsOnMove = static_cast<int16_t>(3 - whoIsOnMove);
+}
+
+void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
+  Search(maxDepth, deepenSingleMove, iterative);
+}
+
+int16_t Tessel_GetBestLineLength() { return resultMoveBuffer.bestLineLength; }
+
+void Tessel_GetBestLine(int16_t i, int16_t* x, int16_t* y, int16_t* player, int16_t* value,
+                        int16_t* vctMoveFlag) {
+  if (i < 0 || i >= kMaxPly) {
+    *x = *y = *player = *value = *vctMoveFlag = 0;
+    return;
+  }
+  const MoveRecord& entry = resultMoveBuffer.bestLine[i];
+  ToBoardXY(entry.squareIndex, x, y);
+  *player = entry.player;
+  *value = entry.value;
+  *vctMoveFlag = entry.vctMove;
+}
+
+int16_t Tessel_GetNbPossibleMoves() { return resultMoveBuffer.count; }
+
+void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, int16_t* value,
+                            int32_t* nodes) {
+  if (i < 0 || i >= resultMoveBuffer.count) {
+    *x = *y = *side = *value = 0;
+    *nodes = 0;
+    return;
+  }
+  const MoveRecord& move = resultMoveBuffer.moves[i];
+  ToBoardXY(move.squareIndex, x, y);
+  *side = whoIsOnMove;
+  *value = move.value;
+  *nodes = nbExaminedMoves > 0 ? move.nbExaminedAfter - move.nbExaminedBefore : 0;
+}
+
+void Tessel_ResetHashTable() { InitializeHashTable(); }
+
+int GameWon(int16_t squareIndex) {
+  if (whoIsOnMove != kPlayer1 && whoIsOnMove != kPlayer2) return 0;
+  if (squareIndex < 0 || squareIndex >= kBoardCells) return 0;
+  return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
+}
+
+bool Tessel_BoardFull() { return nbSymbolsPlaced >= kPlayableSquares; }

@@ -1,0 +1,43 @@
+// The playing surface: a 20 x 20 board embedded in a 30 x 30 array with a
+// five-square border frame on every side. The frame makes every line walk of
+// up to five steps from a playable square stay inside the array, so no line
+// walk ever tests bounds.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kBoardSide = 20;
+constexpr int kPaddedSide = 30;
+constexpr int kBorderWidth = 5;
+constexpr int kBoardCells = kPaddedSide * kPaddedSide;  // 900
+constexpr int kPlayableSquares = kBoardSide * kBoardSide;  // 400
+// Index of board (0, 0): padded (5, 5).
+constexpr int16_t kFirstPlayableIndex = kBorderWidth + kPaddedSide * kBorderWidth;
+
+// Symbol codes; the same values are the 2-bit neighbour codes of line patterns.
+constexpr int16_t kEmpty = 0;
+constexpr int16_t kPlayer1 = 1;
+constexpr int16_t kPlayer2 = 2;
+constexpr int16_t kBorder = 3;
+
+struct BoardSquare {
+  int16_t index;   // the square's own index, fixed
+  int16_t symbol;  // symbol code of what stands on the square
+};
+
+extern BoardSquare square[kBoardCells];
+// Side to move (1 or 2); PutSymbol places a stone of this side.
+extern int16_t whoIsOnMove;
+// Stones on the board, game and search stones alike.
+extern int16_t nbSymbolsPlaced;
+
+void InitializeBoard();
+// Padded coordinates to index.
+void ConvertXY_2_Index(int16_t x, int16_t y, int16_t& index);
+// Board coordinates (0..19) to index; no range check.
+void ConvertXY_Offset_2_Index(int16_t x, int16_t y, int16_t& index);
+// Index to board coordinates, truncating division (remainder keeps the sign).
+void ConvertIndex_2_XY_Offset(int16_t index, int16_t& x, int16_t& y);
+// True for the 400 playable squares; false for the border and for any index
+// outside 0..899.
+bool IsPlayableIndex(int16_t index);

@@ -1,0 +1,247 @@
+#include "evaluation/evaluate.h"
+
+#include <cstring>
+
+#include "ordering/sort.h"
+#include "search/hash.h"
+
+PatternMask mask[kNbPatterns];
+uint8_t lineCategoryOneDir[kNbLineCodes];
+uint8_t mcTable[kNbMcIndexes];
+uint32_t squarePattern[kBoardCells][kNbDirections];
+uint32_t lineCategoryAllDir[kBoardCells];
+UndoRecord undoInformation[kUndoCapacity];
+int16_t nbUndoSquares = 0;
+
+namespace {
+
+struct PatternDefinition {
+  const char* text;
+  int16_t lineCategory;
+};
+
+// Pattern alphabet: 'x' not tested, '1' own stone, anything else empty.
+// Position 5 is the judged square. Sorted by falling category: the first
+// match is the highest category.
+constexpr PatternDefinition kPatterns[kNbPatterns] = {
+    {"x1111_xxxxx", 9}, {"xx111_1xxxx", 9}, {"xxx11_11xxx", 9}, {"xxxx1_111xx", 9},
+    {"xxxxx_1111x", 9}, {"x.111_.xxxx", 8}, {"xx.11_1.xxx", 8}, {"xxx.1_11.xx", 8},
+    {"xxxx._111.x", 8}, {"x111._xxxxx", 7}, {"x11.1_xxxxx", 7}, {"x1.11_xxxxx", 7},
+    {"x.111_xxxxx", 7}, {"xx111_.xxxx", 7}, {"xx11._1xxxx", 7}, {"xx1.1_1xxxx", 7},
+    {"xx.11_1xxxx", 7}, {"xxx11_1.xxx", 7}, {"xxx11_.1xxx", 7}, {"xxx1._11xxx", 7},
+    {"xxx.1_11xxx", 7}, {"xxxx1_11.xx", 7}, {"xxxx1_1.1xx", 7}, {"xxxx1_.11xx", 7},
+    {"xxxx._111xx", 7}, {"xxxxx_111.x", 7}, {"xxxxx_11.1x", 7}, {"xxxxx_1.11x", 7},
+    {"xxxxx_.111x", 7}, {"x..11_.xxxx", 6}, {"xx.11_..xxx", 6}, {"xx..1_1.xxx", 6},
+    {"xxx.1_1..xx", 6}, {"xxx.._11.xx", 6}, {"xxxx._11..x", 6}, {"x.11._.xxxx", 5},
+    {"x.1.1_.xxxx", 5}, {"xx.1._1.xxx", 5}, {"xxx.1_.1.xx", 5}, {"xxxx._1.1.x", 5},
+    {"xxxx._.11.x", 5}, {"x...1_.xxxx", 4}, {"xx..1_..xxx", 4}, {"xxx.._1..xx", 4},
+    {"xxxx._1...x", 4}, {"x..1._.xxxx", 3}, {"xx.1._..xxx", 3}, {"xxx.._.1.xx", 3},
+    {"xxxx._.1..x", 3}, {"x.1.._.xxxx", 2}, {"xxxx._..1.x", 2}, {"x...._....x", 1},
+};
+
+// No pattern tests slot 0 or slot 9, so a line category depends on the 16
+// bits of slots 1..8 only; the 2^20 table is filled from a 2^16 one.
+constexpr bool OuterSlotsUntested() {
+  for (const PatternDefinition& p : kPatterns) {
+    if (p.text[0] != 'x' || p.text[10] != 'x') return false;
+  }
+  return true;
+}
+static_assert(OuterSlotsUntested());
+constexpr int kInnerCodeBits = 16;
+
+bool tablesBuilt = false;
+
+int16_t LineCategory(uint32_t code, int player) {
+  for (const PatternMask& m : mask) {
+    const uint32_t bits = player == 1 ? m.bitsPlayer1 : m.bitsPlayer2;
+    if ((code & m.maskBits) == bits) return m.lineCategory;
+  }
+  return 0;
+}
+
+void BuildMasks() {
+  for (int i = 0; i < kNbPatterns; ++i) {
+    mask[i].patternText = kPatterns[i].text;
+    mask[i].lineCategory = kPatterns[i].lineCategory;
+    GetMask(mask[i].patternText, mask[i].maskBits, mask[i].bitsPlayer1, mask[i].bitsPlayer2);
+  }
+}
+
+void BuildLineCategoryTable() {
+  static uint8_t inner[1 << kInnerCodeBits];
+  for (uint32_t k = 0; k < (1u << kInnerCodeBits); ++k) {
+    const uint32_t code = k << 2;  // slots 1..8
+    inner[k] = static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
+  }
+  for (uint32_t k = 0; k < kNbLineCodes; ++k) {
+    lineCategoryOneDir[k] = inner[(k >> 2) & 0xFFFF];
+  }
+}
+
+void BuildMoveCategoryTable() {
+  for (int16_t c3 = 0; c3 <= kLineFive; ++c3)
+    for (int16_t c2 = 0; c2 <= kLineFive; ++c2)
+      for (int16_t c1 = 0; c1 <= kLineFive; ++c1)
+        for (int16_t c0 = 0; c0 <= kLineFive; ++c0)
+          mcTable[c0 + 16 * c1 + 256 * c2 + 4096 * c3] =
+              static_cast<uint8_t>(GetMoveCategory(c0, c1, c2, c3));
+}
+
+CategoryList* ListOf(int player, int16_t category) { return &moveCategory[player][category]; }
+
+// Files both nodes of a square under the lists of its move categories.
+void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPlayer2) {
+  SortSquare(&sortSquare[0][squareIndex], &sortSquare[1][squareIndex], ListOf(0, categoryPlayer1),
+             ListOf(1, categoryPlayer2));
+}
+
+// The border squares enter the neighbourhood codes of the 300 playable
+// squares within five steps of the edge.
+void SetUpEmptyBoard() {
+  std::memset(squarePattern, 0, sizeof squarePattern);
+  std::memset(lineCategoryAllDir, 0x11, sizeof lineCategoryAllDir);
+  for (int16_t k = 0; k < kBoardCells; ++k) {
+    if (square[k].symbol == kEmpty) continue;
+    for (int16_t d = 0; d < kNbDirections; ++d) {
+      for (int16_t m = 0; m < kNbSlots; ++m) {
+        const auto c = static_cast<int16_t>(k + offsetTable[kNbSlots * d + m]);
+        if (!IsPlayableIndex(c)) continue;
+        int16_t mc1 = 0;
+        int16_t mc2 = 0;
+        GetMcIndexes(c, kBorder, d, m, mc1, mc2);
+        FileSquare(c, mc1, mc2);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void GetMask(const char* patternText, uint32_t& maskBits, uint32_t& bitsPlayer1,
+             uint32_t& bitsPlayer2) {
+  maskBits = 0;
+  bitsPlayer1 = 0;
+  bitsPlayer2 = 0;
+  for (int p = 0; p <= 10; ++p) {
+    if (p == 5) continue;
+    const int shift = 2 * (p < 5 ? p : p - 1);
+    if (patternText[p] != 'x') maskBits |= 3u << shift;
+    if (patternText[p] == '1') {
+      bitsPlayer1 |= 1u << shift;
+      bitsPlayer2 |= 2u << shift;
+    }
+  }
+}
+
+int16_t GetLineCategoryPlayer1(uint32_t code) { return LineCategory(code, 1); }
+int16_t GetLineCategoryPlayer2(uint32_t code) { return LineCategory(code, 2); }
+
+int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3) {
+  const int16_t c[kNbDirections] = {c0, c1, c2, c3};
+  auto any = [&c](int16_t v) { return c[0] == v || c[1] == v || c[2] == v || c[3] == v; };
+  auto countIn = [&c](int16_t lo, int16_t hi) {
+    int n = 0;
+    for (int16_t v : c) n += (v >= lo && v <= hi) ? 1 : 0;
+    return n;
+  };
+  if (any(9)) return 0;
+  const int fours = countIn(7, 7);
+  if (fours >= 2) return 1;
+  if (any(8)) return 2;
+  const int threes = countIn(5, 6);
+  const int twos = countIn(2, 4);
+  const int strongTwos = countIn(3, 4);
+  if (fours >= 1 && threes >= 1) return 3;
+  if (fours >= 1 && twos >= 1) return 4;
+  if (fours >= 1) return 5;
+  if (threes >= 2) return 6;
+  if (threes >= 1 && strongTwos >= 1) return 7;
+  if (any(6)) return 8;
+  if (any(5)) return 9;
+  if (strongTwos >= 3) return 10;
+  if (strongTwos >= 2) return 11;
+  if (any(4)) return 12;
+  if (any(3)) return 13;
+  if (any(2)) return 14;
+  if (any(1)) return 15;
+  return 16;
+}
+
+void InitializeEvaluate() {
+  nbSymbolsPlaced = 0;
+  nbUndoSquares = 0;
+  BuildMasks();
+  if (!tablesBuilt) BuildLineCategoryTable();
+  BuildMoveCategoryTable();
+  SetUpEmptyBoard();
+  tablesBuilt = true;
+}
+
+void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
+                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2) {
+  uint32_t& code = squarePattern[squareIndex][direction];
+  code |= static_cast<uint32_t>(symbol) << (2 * slot);
+  const uint32_t b = lineCategoryOneDir[code];
+  const int shift = 4 * direction;
+  const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
+  uint32_t& categories = lineCategoryAllDir[squareIndex];
+  categories = (categories & keep) | ((b & 0xFu) << shift) | ((b >> 4) << (16 + shift));
+  moveCategoryPlayer1 = mcTable[categories & 0xFFFF];
+  moveCategoryPlayer2 = mcTable[categories >> 16];
+}
+
+void SaveUndoInformation(int16_t squareIndex, int16_t direction) {
+  UndoRecord& r = undoInformation[nbUndoSquares++];
+  r.nodePlayer1 = &sortSquare[0][squareIndex];
+  r.nodePlayer2 = &sortSquare[1][squareIndex];
+  r.listPlayer1 = r.nodePlayer1->list;
+  r.listPlayer2 = r.nodePlayer2->list;
+  r.lineCategories = lineCategoryAllDir[squareIndex];
+  r.raisedAtPlayer1 = r.nodePlayer1->raisedAt;
+  r.raisedAtPlayer2 = r.nodePlayer2->raisedAt;
+  r.direction = direction;
+  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
+}
+
+void PutSymbol(int16_t squareIndex) {
+  ++nbSymbolsPlaced;
+  square[squareIndex].symbol = whoIsOnMove;
+  UpdateZobristKey(squareIndex, whoIsOnMove);
+  SaveUndoInformation(squareIndex, -1);
+  FileSquare(squareIndex, kOccupiedCategory, kOccupiedCategory);
+  // Every empty square that has this stone within five steps on a line gets
+  // its code, categories and lists updated, in offsetTable order.
+  for (int16_t d = 0; d < kNbDirections; ++d) {
+    for (int16_t m = 0; m < kNbSlots; ++m) {
+      const auto e = static_cast<int16_t>(squareIndex + offsetTable[kNbSlots * d + m]);
+      if (square[e].symbol != kEmpty) continue;
+      SaveUndoInformation(e, d);
+      int16_t mc1 = 0;
+      int16_t mc2 = 0;
+      GetMcIndexes(e, whoIsOnMove, d, m, mc1, mc2);
+      FileSquare(e, mc1, mc2);
+    }
+  }
+}
+
+void RemoveSymbol() {
+  for (;;) {
+    const UndoRecord& r = undoInformation[--nbUndoSquares];
+    SortSquare(r.nodePlayer1, r.nodePlayer2, r.listPlayer1, r.listPlayer2);
+    const int16_t s = r.nodePlayer1->squareIndex;
+    if (r.direction >= 0) {
+      // After the re-filing, which may have stamped raisedAt anew.
+      r.nodePlayer1->raisedAt = r.raisedAtPlayer1;
+      lineCategoryAllDir[s] = r.lineCategories;
+      r.nodePlayer2->raisedAt = r.raisedAtPlayer2;
+      squarePattern[s][r.direction] = r.pattern;
+      continue;
+    }
+    const int16_t symbol = square[s].symbol;
+    square[s].symbol = kEmpty;
+    UpdateZobristKey(s, symbol);
+    --nbSymbolsPlaced;
+    return;
+  }
+}

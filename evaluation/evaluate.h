@@ -1,0 +1,99 @@
+// Line patterns, category tables and the incremental position update.
+//
+// For every empty square the module keeps its ten-neighbour code in each of
+// the four directions, the resulting line categories of both players and,
+// through the square lists, its move category per player. PutSymbol and
+// RemoveSymbol keep all of it exact for the up to 40 squares whose lines pass
+// through the stone.
+#pragma once
+
+#include <cstdint>
+
+#include "evaluation/board.h"
+
+struct SquareNode;
+struct CategoryList;
+
+constexpr int kNbDirections = 4;
+constexpr int kNbSlots = 10;  // neighbour slots per direction
+
+// Neighbour offsets, 4 directions x 10 slots. Slots 0..4 lie at distances
+// 5..1 on one side, slots 5..9 at distances 1..5 on the other. The neighbour
+// in slot m of square s in direction d is s - offsetTable[10 * d + m].
+inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
+    -5,  -4,  -3,  -2,  -1,  1,   2,   3,   4,    5,     // row
+    145, 116, 87,  58,  29,  -29, -58, -87, -116, -145,  // anti-diagonal
+    150, 120, 90,  60,  30,  -30, -60, -90, -120, -150,  // column
+    155, 124, 93,  62,  31,  -31, -62, -93, -124, -155,  // diagonal
+};
+
+constexpr int kNbPatterns = 52;
+constexpr int kNbLineCodes = 1 << 20;  // 2 bits for each of 10 slots
+constexpr int kNbMcIndexes = 1 << 16;  // 4 bits for each of 4 directions
+
+// Line categories (per square, direction and player).
+constexpr int16_t kLineFive = 9;
+constexpr int16_t kLineOpenFour = 8;
+constexpr int16_t kLineFour = 7;
+
+struct PatternMask {
+  const char* patternText;  // 11 characters, position 5 is the judged square
+  int16_t lineCategory;     // 1..9
+  uint32_t maskBits;        // 3 in the two bits of every tested slot
+  uint32_t bitsPlayer1;     // 1 in each '1' slot
+  uint32_t bitsPlayer2;     // 2 in each '1' slot
+};
+
+extern PatternMask mask[kNbPatterns];
+// Indexed by neighbourhood code: low nibble player 1's line category, high
+// nibble player 2's. Built once per process.
+extern uint8_t lineCategoryOneDir[kNbLineCodes];
+// Indexed by four 4-bit line categories (direction d in bits 4d..4d+3):
+// the move category 0..16.
+extern uint8_t mcTable[kNbMcIndexes];
+
+// Neighbourhood code of each square per direction (bits 2m, 2m+1: slot m).
+// Exact for empty playable squares; an occupied square keeps the codes it had
+// when its stone was put.
+extern uint32_t squarePattern[kBoardCells][kNbDirections];
+// Line categories of each square: bits 4d..4d+3 player 1 in direction d,
+// bits 16+4d..16+4d+3 player 2. Each half is an mcTable index.
+extern uint32_t lineCategoryAllDir[kBoardCells];
+
+struct UndoRecord {
+  SquareNode* nodePlayer1;
+  SquareNode* nodePlayer2;
+  CategoryList* listPlayer1;  // lists the nodes were filed under
+  CategoryList* listPlayer2;
+  uint32_t lineCategories;    // lineCategoryAllDir of the square
+  int16_t raisedAtPlayer1;
+  int16_t raisedAtPlayer2;
+  int16_t direction;          // 0..3, or -1 for the stone's own marker record
+  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
+};
+
+// Worst case: the game stones of a full board push 6710 records (400 markers
+// plus one per pair of playable squares at most five apart on a line), and
+// each of the 30 search plies adds at most 41.
+constexpr int kUndoCapacity = 6710 + 30 * 41;
+static_assert(kUndoCapacity == 7940);
+extern UndoRecord undoInformation[kUndoCapacity];
+extern int16_t nbUndoSquares;
+
+void GetMask(const char* patternText, uint32_t& maskBits, uint32_t& bitsPlayer1,
+             uint32_t& bitsPlayer2);
+int16_t GetLineCategoryPlayer1(uint32_t code);
+int16_t GetLineCategoryPlayer2(uint32_t code);
+int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3);
+
+// Builds the tables (the large one only on the first call) and sets up the
+// empty-board state. Runs after InitializeBoard and InitializeSort.
+void InitializeEvaluate();
+// Puts a stone of whoIsOnMove on an empty playable square; does not flip
+// whoIsOnMove.
+void PutSymbol(int16_t squareIndex);
+// Takes back the stone of the latest PutSymbol not yet taken back.
+void RemoveSymbol();
+void SaveUndoInformation(int16_t squareIndex, int16_t direction);
+void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
+                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2);

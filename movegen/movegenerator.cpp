@@ -1,0 +1,237 @@
+#include "movegen/movegenerator.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "evaluation/evaluate.h"
+#include "ordering/sort.h"
+#include "search/alphabeta.h"
+#include "search/historytable.h"
+#include "search/search.h"
+
+MoveBuffer moveBuffer[kMaxPly];
+int16_t nbMoveBuffers = 1;
+MoveBuffer* pMoveBuffer = moveBuffer;
+MoveBuffer resultMoveBuffer;
+int16_t vctMove = 0;
+int16_t vctCauseSquareP1 = 0;
+int16_t vctCauseSquareP2 = 0;
+
+namespace {
+
+constexpr int16_t kCentralAreaSize = 10;
+constexpr int16_t kCentralAreaStart = 5;
+constexpr int16_t kTooManyCandidates = 5;
+
+// Board squares nearest the centre first, ties by square index: the fallback
+// when the random central square is taken.
+int16_t NearestEmptyToCentre() {
+  int16_t best = -1;
+  int bestDistance = 0;
+  for (int16_t y = 0; y < kBoardSide; ++y) {
+    for (int16_t x = 0; x < kBoardSide; ++x) {
+      int16_t index = 0;
+      ConvertXY_Offset_2_Index(x, y, index);
+      if (square[index].symbol != kEmpty) continue;
+      const int dx = 2 * x - (kBoardSide - 1);
+      const int dy = 2 * y - (kBoardSide - 1);
+      const int distance = dx * dx + dy * dy;
+      if (best < 0 || distance < bestDistance) {
+        best = index;
+        bestDistance = distance;
+      }
+    }
+  }
+  return best;
+}
+
+int16_t Opponent(int16_t player) { return static_cast<int16_t>(3 - player); }
+
+// Take own k / take opponent's k.
+int16_t TakeOwn(int16_t category) { return TakeMoveCategory(category, 1); }
+int16_t TakeOpponent(int16_t category) { return TakeMoveCategory(category, 0); }
+
+void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
+  ++nbMoveGenerations;
+  pMoveBuffer->count = 0;
+  vctMove = isVct;
+  vctCauseSquareP1 = causeP1;
+  vctCauseSquareP2 = causeP2;
+}
+
+bool MoreThanFew() { return pMoveBuffer->count > kTooManyCandidates; }
+
+// Quiet candidates of the main generator, taken in batches until more than
+// five are found. Note the order 8, 10, 9, 11 for both sides. Leaves the
+// buffer sorted.
+void TakeQuietMoves() {
+  for (int16_t c : {3, 4, 5}) TakeOpponent(c);
+  for (int16_t c : {6, 7, 8, 10, 9, 11}) TakeOwn(c);
+  for (int16_t c : {6, 7, 8, 10}) TakeOpponent(c);
+  if (MoreThanFew()) return SortMoves(pMoveBuffer);
+  TakeOpponent(9);
+  TakeOpponent(11);
+  if (MoreThanFew()) return SortMoves(pMoveBuffer);
+  for (int16_t c : {12, 13, 14}) {
+    TakeOwn(c);
+    if (MoreThanFew()) return SortMoves(pMoveBuffer);
+  }
+  for (int16_t c : {12, 13}) {
+    TakeOpponent(c);
+    if (MoreThanFew()) return SortMoves(pMoveBuffer);
+  }
+  TakeOpponent(14);
+  if (pMoveBuffer->count == 0) TakeRandomSquares();
+  SortMoves(pMoveBuffer);
+}
+
+}  // namespace
+
+void InitializeMoveGenerator() {
+  pMoveBuffer = moveBuffer;
+  nbMoveBuffers = 1;
+  moveBuffer[0].count = 0;
+  std::memset(moveBuffer[0].bestLine, 0, sizeof moveBuffer[0].bestLine);
+  std::memset(&resultMoveBuffer, 0, sizeof resultMoveBuffer);
+}
+
+void GetMoveBuffer() {
+  pMoveBuffer = moveBuffer + nbMoveBuffers;
+  ++nbMoveBuffers;
+}
+
+void ReleaseMoveBuffer() {
+  --nbMoveBuffers;
+  pMoveBuffer = moveBuffer + (nbMoveBuffers - 1);
+}
+
+void InsertToMoveBuffer(int16_t squareIndex, int16_t attacking) {
+  MoveBuffer& b = *pMoveBuffer;
+  if (b.count >= kMaxMovesPerBuffer) return;
+  b.moves[b.count] = MoveRecord{whoIsOnMove, squareIndex, 0, attacking, vctMove, 0, 0};
+  ++b.count;
+}
+
+void SetValue(int16_t value) {
+  for (int16_t i = 0; i < pMoveBuffer->count; ++i) pMoveBuffer->moves[i].value = value;
+}
+
+int16_t TakeMoveCategory(int16_t category, int16_t own) {
+  const bool player1List = (own != 0) == (whoIsOnMove == kPlayer1);
+  const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
+  const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
+  int16_t taken = 0;
+  for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
+    if (node->raisedAt < threshold) continue;
+    InsertToMoveBuffer(node->squareIndex, own);
+    ++taken;
+  }
+  return taken;
+}
+
+void TakeRandomSquares() {
+  const auto x = static_cast<int16_t>(std::rand() % kCentralAreaSize + kCentralAreaStart);
+  const auto y = static_cast<int16_t>(std::rand() % kCentralAreaSize + kCentralAreaStart);
+  int16_t index = 0;
+  ConvertXY_Offset_2_Index(x, y, index);
+  // Only a non-empty board can have the drawn square taken; never propose it.
+  if (square[index].symbol != kEmpty) index = NearestEmptyToCentre();
+  if (index >= 0) InsertToMoveBuffer(index, 0);
+}
+
+MoveRecord* GetFirstMove() {
+  MoveBuffer& b = *pMoveBuffer;
+  if (b.count == 0) {
+    b.current = -1;
+    return nullptr;
+  }
+  b.current = 0;
+  return &b.moves[0];
+}
+
+MoveRecord* GetNextMove() {
+  MoveBuffer& b = *pMoveBuffer;
+  ++b.current;
+  return b.current < b.count ? &b.moves[b.current] : nullptr;
+}
+
+void MakeMove() {
+  MoveRecord& m = pMoveBuffer->moves[pMoveBuffer->current];
+  m.nbExaminedBefore = nbExaminedMoves;
+  PutSymbol(m.squareIndex);
+  ++nbExaminedMoves;
+  GetMoveBuffer();
+  whoIsOnMove = Opponent(whoIsOnMove);
+}
+
+void UnmakeMove() {
+  ReleaseMoveBuffer();
+  RemoveSymbol();
+  whoIsOnMove = Opponent(whoIsOnMove);
+  pMoveBuffer->moves[pMoveBuffer->current].nbExaminedAfter = nbExaminedMoves;
+}
+
+void UpdateBestLine(int16_t ply, const MoveRecord* move) {
+  pMoveBuffer->bestLine[ply] = *move;
+  pMoveBuffer->bestLineLength = 1;
+}
+
+void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int16_t* newCauseP1,
+                       int16_t* newCauseP2) {
+  *newCauseP1 = causeP1;
+  *newCauseP2 = causeP2;
+  if (attacking == 0) return;
+  // Called after MakeMove: whoIsOnMove already names the mover's opponent.
+  if (whoIsOnMove == kPlayer2) {
+    *newCauseP1 = nbSymbolsPlaced;
+  } else {
+    *newCauseP2 = nbSymbolsPlaced;
+  }
+}
+
+void GenerateMoves() {
+  BeginGeneration(0, 0, 0);
+  if (TakeOwn(0) > 0) return SetValue(kWinScore);
+  if (TakeOpponent(0) > 0) return;
+  if (TakeOwn(1) > 0) return;
+  if (TakeOwn(2) > 0) return;
+  TakeOwn(3);
+  if (pMoveBuffer->count > 0) return SortMoves(pMoveBuffer);
+  TakeOwn(4);
+  TakeOwn(5);
+  const int16_t ownFours = pMoveBuffer->count;
+  TakeOpponent(1);
+  TakeOpponent(2);
+  if (pMoveBuffer->count != ownFours) {
+    // The opponent threatens a double four or an open four: only fours help.
+    for (int16_t c : {3, 4, 5}) TakeOpponent(c);
+    return;
+  }
+  TakeQuietMoves();
+}
+
+void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow) {
+  BeginGeneration(1, causeP1, causeP2);
+  const bool attackerToMove = whoIsOnMove == attacker;
+  if (TakeOwn(0) > 0) return SetValue(kWinScore);
+  if (TakeOpponent(0) > 0) return;
+  if (narrow != 0 && !attackerToMove) return;
+  if (TakeOwn(1) > 0) return;
+  if (TakeOwn(2) > 0) return;
+  for (int16_t c : {3, 4, 5}) TakeOwn(c);
+  if (narrow != 0) return;
+  const int16_t ownFours = pMoveBuffer->count;
+  for (int16_t c : {1, 2, 3}) TakeOpponent(c);
+  if (pMoveBuffer->count != ownFours) {
+    if (attackerToMove) {
+      // Facing a strong threat the attacker may only go on with fours.
+      pMoveBuffer->count = ownFours;
+      return;
+    }
+    TakeOpponent(4);
+    TakeOpponent(5);
+    return;
+  }
+  if (!attackerToMove) return;
+  for (int16_t c : {6, 7, 8, 9}) TakeOwn(c);
+}

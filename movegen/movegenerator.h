@@ -1,0 +1,61 @@
+// Move records, the per-ply move buffers used as a stack, and the two move
+// generators (full-width and threat-sequence), which read candidate squares
+// from the category lists instead of scanning the board.
+#pragma once
+
+#include <cstdint>
+
+#include "evaluation/board.h"
+
+constexpr int kMaxMovesPerBuffer = 20;
+constexpr int kMaxPly = 30;  // buffers for plies 0..29
+
+struct MoveRecord {
+  int16_t player;       // whoIsOnMove when appended
+  int16_t squareIndex;
+  int16_t value;        // 0 when appended; after the search, the score for `player`
+  int16_t attacking;    // 1 when taken from the mover's own lists
+  int16_t vctMove;      // 1 when appended by the threat move generator
+  int32_t nbExaminedBefore;
+  int32_t nbExaminedAfter;
+};
+
+struct MoveBuffer {
+  int16_t current;  // cursor of GetFirstMove/GetNextMove
+  int16_t count;
+  MoveRecord moves[kMaxMovesPerBuffer];
+  int16_t bestLineLength;  // 0 or 1
+  MoveRecord bestLine[kMaxPly];  // entry p: best move of the node at ply p
+};
+
+extern MoveBuffer moveBuffer[kMaxPly];
+extern int16_t nbMoveBuffers;
+// Always moveBuffer + nbMoveBuffers - 1.
+extern MoveBuffer* pMoveBuffer;
+// Root buffer of the last taken iteration, scores in player 1's view.
+extern MoveBuffer resultMoveBuffer;
+extern int16_t vctMove;
+extern int16_t vctCauseSquareP1;
+extern int16_t vctCauseSquareP2;
+
+void InitializeMoveGenerator();
+void GetMoveBuffer();
+void ReleaseMoveBuffer();
+void InsertToMoveBuffer(int16_t squareIndex, int16_t attacking);
+void SetValue(int16_t value);
+// Appends the nodes of one list that pass the owner's cause mark; returns how
+// many passed, including any that a full buffer dropped.
+int16_t TakeMoveCategory(int16_t category, int16_t own);
+void TakeRandomSquares();
+MoveRecord* GetFirstMove();
+MoveRecord* GetNextMove();
+void MakeMove();
+void UnmakeMove();
+void UpdateBestLine(int16_t ply, const MoveRecord* move);
+void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int16_t* newCauseP1,
+                       int16_t* newCauseP2);
+
+// Candidates of the full-width search, in a fixed order of urgency.
+void GenerateMoves();
+// Threats of the attacker and answers of the defender for the threat search.
+void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow);

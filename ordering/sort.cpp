@@ -1,0 +1,105 @@
+#include "ordering/sort.h"
+
+#include <cmath>
+#include <cstring>
+
+CategoryList moveCategory[2][kNbCategoryLists];
+SquareNode sortSquare[2][kBoardCells];
+int32_t totalValue = 0;
+
+namespace {
+
+// The weight of list c is trunc(1.65^(18 - c)), negated for player 2.
+constexpr double kWeightBase = 1.65;
+
+void LinkPlayableSquaresInOrder(int player) {
+  CategoryList& list = moveCategory[player][kOpenSingleCategory];
+  int16_t firstIndex = 0;
+  ConvertXY_2_Index(kBorderWidth, kBorderWidth, firstIndex);
+  SquareNode* tail = &sortSquare[player][firstIndex];
+  list.first = tail;
+  list.count = 1;
+  for (int16_t i = 0; i < kBoardCells; ++i) {
+    if (i == firstIndex || !IsPlayableIndex(i)) continue;
+    SquareNode* node = &sortSquare[player][i];
+    node->prev = tail;
+    tail->next = node;
+    tail = node;
+    ++list.count;
+  }
+}
+
+}  // namespace
+
+void InitializeSort() {
+  std::memset(moveCategory, 0, sizeof moveCategory);
+  std::memset(sortSquare, 0, sizeof sortSquare);
+  for (int player = 0; player < 2; ++player) {
+    for (int16_t i = 0; i < kBoardCells; ++i) {
+      sortSquare[player][i].squareIndex = i;
+      sortSquare[player][i].list = &moveCategory[player][kOpenSingleCategory];
+    }
+    LinkPlayableSquaresInOrder(player);
+  }
+  for (int16_t c = 0; c < kNbCategoryLists; ++c) {
+    const auto w = static_cast<int16_t>(std::pow(kWeightBase, kNbCategoryLists - c));
+    moveCategory[0][c].category = c;
+    moveCategory[1][c].category = c;
+    moveCategory[0][c].weight = w;
+    moveCategory[1][c].weight = static_cast<int16_t>(-w);
+  }
+  // 400 nodes of weight 4 balance 400 nodes of weight -4.
+  totalValue = 0;
+}
+
+void RemoveSquareFromList(SquareNode* node) {
+  CategoryList* list = node->list;
+  if (node->prev == nullptr) {
+    list->first = node->next;
+  } else {
+    node->prev->next = node->next;
+  }
+  if (node->next != nullptr) node->next->prev = node->prev;
+  --list->count;
+  totalValue -= list->weight;
+}
+
+void AddSquareToList(SquareNode* node, CategoryList* list) {
+  node->next = list->first;
+  if (list->first != nullptr) list->first->prev = node;
+  node->prev = nullptr;
+  node->list = list;
+  list->first = node;
+  ++list->count;
+  totalValue += list->weight;
+}
+
+namespace {
+
+void FileNode(SquareNode* node, CategoryList* target) {
+  if (node->list == target) return;
+  if (target->category < node->list->category) node->raisedAt = nbSymbolsPlaced;
+  RemoveSquareFromList(node);
+  AddSquareToList(node, target);
+}
+
+}  // namespace
+
+void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2, CategoryList* listPlayer1,
+                CategoryList* listPlayer2) {
+  FileNode(nodePlayer1, listPlayer1);
+  FileNode(nodePlayer2, listPlayer2);
+}
+
+int CheckConsistency() {
+  for (auto& lists : moveCategory) {
+    for (const CategoryList& list : lists) {
+      int counted = 0;
+      for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
+        if (++counted > list.count) return 1;
+      }
+      if (counted != list.count) return 1;
+    }
+  }
+  return 0;
+}

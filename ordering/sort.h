@@ -1,0 +1,48 @@
+// Category-sorted square lists. For each player every playable square is
+// filed in exactly one of 18 doubly linked lists: the list of its move
+// category while it is empty, list 17 once a stone stands on it. Every list
+// has a weight, and totalValue is the exact weight sum of all filed nodes.
+#pragma once
+
+#include <cstdint>
+
+#include "evaluation/board.h"
+
+struct SquareNode;
+
+constexpr int kNbCategoryLists = 18;
+constexpr int16_t kFiveCategory = 0;
+constexpr int16_t kOpenSingleCategory = 15;
+constexpr int16_t kOccupiedCategory = 17;
+
+struct CategoryList {
+  int16_t category;   // the list's own index 0..17
+  int16_t count;      // nodes linked in the list
+  SquareNode* first;  // head; null when empty
+  int16_t weight;     // per-node contribution to totalValue
+};
+
+struct SquareNode {
+  CategoryList* list;  // list of the same player the node is filed under
+  SquareNode* prev;
+  SquareNode* next;
+  int16_t raisedAt;    // nbSymbolsPlaced when last moved to a more urgent list
+  int16_t squareIndex;
+};
+
+// [player - 1][category]
+extern CategoryList moveCategory[2][kNbCategoryLists];
+// [player - 1][square index]
+extern SquareNode sortSquare[2][kBoardCells];
+// Static evaluation in player 1's view: the weight sum of all linked nodes.
+// Kept in 32 bits so that positions rich in threats cannot wrap.
+extern int32_t totalValue;
+
+void InitializeSort();
+// Files both nodes of one square under the given lists (player 1's first).
+void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2, CategoryList* listPlayer1,
+                CategoryList* listPlayer2);
+void AddSquareToList(SquareNode* node, CategoryList* list);
+void RemoveSquareFromList(SquareNode* node);
+// 0 when every list holds exactly `count` nodes, 1 otherwise.
+int CheckConsistency();

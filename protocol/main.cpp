@@ -1,0 +1,3 @@
+#include "protocol/pipe.h"
+
+int main() { return RunSession(); }

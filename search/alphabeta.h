@@ -1,0 +1,15 @@
+// The main alpha-beta search and the threat-sequence search. Scores are from
+// the point of view of the side to move: 30000 wins, -30000 loses.
+#pragma once
+
+#include <cstdint>
+
+constexpr int16_t kWinScore = 30000;
+constexpr int16_t kMaxStaticScore = kWinScore - 1;  // static values never read as decided
+constexpr int16_t kThreatDepthMargin = 10;
+
+// totalValue seen from the side to move, clamped to -29999..29999.
+int16_t StaticValue();
+int16_t AlphaBeta(int16_t ply, int16_t depth, int16_t alpha, int16_t beta);
+int16_t VctAlphaBeta(int16_t ply, int16_t depth, int16_t alpha, int16_t beta, int16_t attacker,
+                     int16_t causeP1, int16_t causeP2);

@@ -1,0 +1,116 @@
+#include "search/search.h"
+
+#include <algorithm>
+
+#include "evaluation/board.h"
+#include "movegen/movegenerator.h"
+#include "protocol/pipe.h"
+#include "search/alphabeta.h"
+#include "search/historytable.h"
+
+int32_t searchTimeout = 1000;
+int32_t matchTimeout = 15000;
+
+std::chrono::steady_clock::time_point startTime;
+float elapsedTime = 0;
+uint16_t timerCounter = 0;
+int16_t stopSearch = 0;
+
+int16_t depthReached = -1;
+
+int32_t nbExaminedMoves = 0;
+int32_t nbExaminedMovesLastPly = 0;
+int32_t nbCutoffs = 0;
+int32_t nbHTSuccessfulHits = 0;
+int32_t nbHTFailureHits = 0;
+int32_t nbMoveGenerations = 0;
+int16_t plyReached = -1;
+
+namespace {
+
+// The per-move budget: the smaller of the move limit and a fifteenth of the
+// match, less the margin. In 64 bits so that extreme settings cannot overflow.
+int64_t BudgetMilliseconds() {
+  const int64_t perMove = int64_t{searchTimeout} - kTimeMargin;
+  const int64_t perMatchShare = int64_t{matchTimeout} / kMovesPerMatchBudget - kTimeMargin;
+  return std::min(perMove, perMatchShare);
+}
+
+bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
+
+void TakeIteration(int16_t depth, int32_t examinedBefore) {
+  TakeResults();
+  depthReached = depth;
+  nbExaminedMovesLastPly = nbExaminedMoves - examinedBefore;
+}
+
+}  // namespace
+
+void InitializeSearch() {
+  InitializeHistoryTable();
+  nbExaminedMoves = 0;
+  nbHTSuccessfulHits = 0;
+  nbHTFailureHits = 0;
+  nbCutoffs = 0;
+  const auto now = std::chrono::steady_clock::now();
+  elapsedTime = 0;
+  depthReached = -1;
+  nbMoveGenerations = 0;
+  stopSearch = 0;
+  plyReached = -1;
+  startTime = now;
+}
+
+int16_t CheckTimeout() {
+  if (++timerCounter != kClockSamplePeriod) return stopSearch;
+  const std::chrono::duration<float, std::milli> elapsed =
+      std::chrono::steady_clock::now() - startTime;
+  elapsedTime = elapsed.count();
+  // Without a move in hand the search is never stopped.
+  if (elapsedTime >= static_cast<float>(BudgetMilliseconds()) &&
+      resultMoveBuffer.bestLineLength != 0) {
+    stopSearch = 1;
+  }
+  ShowRunningResults();
+  timerCounter = 0;
+  return stopSearch;
+}
+
+void TakeResults() {
+  resultMoveBuffer = *pMoveBuffer;
+  // Move values belong to the side to move; best-line entry i to the side to
+  // move when i is even. Turn all of them to player 1's view.
+  if (whoIsOnMove == kPlayer2) {
+    for (int16_t i = 0; i < resultMoveBuffer.count; ++i) {
+      resultMoveBuffer.moves[i].value = static_cast<int16_t>(-resultMoveBuffer.moves[i].value);
+    }
+  }
+  for (int16_t i = 0; i < resultMoveBuffer.bestLineLength; ++i) {
+    const bool moverIsPlayer2 = (i % 2 == 0) == (whoIsOnMove == kPlayer2);
+    if (moverIsPlayer2) {
+      resultMoveBuffer.bestLine[i].value = static_cast<int16_t>(-resultMoveBuffer.bestLine[i].value);
+    }
+  }
+}
+
+void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
+  InitializeSearch();
+  if (iterative == 0) {
+    const int32_t before = nbExaminedMoves;
+    AlphaBeta(0, maxDepth, -kWinScore, kWinScore);
+    TakeIteration(maxDepth, before);
+    ShowRunningResults();
+    return;
+  }
+  for (int16_t depth = 1; depth <= maxDepth; ++depth) {
+    const int32_t before = nbExaminedMoves;
+    AlphaBeta(0, depth, -kWinScore, kWinScore);
+    CheckTimeout();
+    // An iteration cut short by the clock is discarded.
+    if (stopSearch != 0) break;
+    TakeIteration(depth, before);
+    if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
+    if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
+  }
+  ShowRunningResults();
+}

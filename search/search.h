@@ -1,0 +1,36 @@
+// The iterative-deepening search driver, its time control and statistics.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+// Settings, in milliseconds.
+extern int32_t searchTimeout;  // per move
+extern int32_t matchTimeout;   // rest of the match; a fifteenth of it per move
+
+// Time state. startTime is the monotonic-clock instant the search began;
+// elapsedTime the milliseconds from it to the last clock sample.
+extern std::chrono::steady_clock::time_point startTime;
+extern float elapsedTime;
+extern uint16_t timerCounter;
+extern int16_t stopSearch;
+
+extern int16_t depthReached;
+
+// Statistics, zeroed at the start of every search.
+extern int32_t nbExaminedMoves;
+extern int32_t nbExaminedMovesLastPly;
+extern int32_t nbCutoffs;
+extern int32_t nbHTSuccessfulHits;
+extern int32_t nbHTFailureHits;
+extern int32_t nbMoveGenerations;
+extern int16_t plyReached;
+
+constexpr uint16_t kClockSamplePeriod = 10001;  // calls of CheckTimeout per clock read
+constexpr int32_t kTimeMargin = 100;            // milliseconds kept back from each budget
+constexpr int32_t kMovesPerMatchBudget = 15;
+
+void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
+void InitializeSearch();
+int16_t CheckTimeout();
+void TakeResults();
