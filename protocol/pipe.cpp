@@ -17,10 +17,10 @@ const char* infotext =
 FILE* pipeInput = nullptr;
 FILE* pipeOutput = nullptr;
 bool sessionEnded = false;
+int16_t protocolSearchDepth = 10;
 
 namespace {
 
-constexpr int16_t kProtocolDepth = 10;
 constexpr int16_t kMaxCoordinate = 19;
 constexpr int16_t kMaxPlayerNumber = 2;
 constexpr long long kSupportedBoardSize = 20;
@@ -70,7 +70,7 @@ void AnswerMove(bool putOwnStone) {
     SendResponse("ERROR board is full");
     return;
   }
-  Tessel_Search(kProtocolDepth, 0, 1);
+  Tessel_Search(protocolSearchDepth, 0, 1);
   int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
   Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
   char reply[32];
@@ -203,11 +203,15 @@ constexpr Command kCommands[] = {
 
 }  // namespace
 
-int RunSession() {
+int RunSession(void (*afterCommand)()) {
   started = 0;
   sessionEnded = false;
   Tessel_Initialize();
-  while (!sessionEnded && GetLine()) ParseStdin(cmd);
+  if (afterCommand != nullptr) afterCommand();
+  while (!sessionEnded && GetLine()) {
+    ParseStdin(cmd);
+    if (afterCommand != nullptr) afterCommand();
+  }
   return 0;
 }
 

@@ -15,10 +15,14 @@ extern FILE* pipeInput;
 extern FILE* pipeOutput;
 // Set by END and by the end of input; the loop then returns.
 extern bool sessionEnded;
+// Depth limit of every protocol search (10); the fuzzer lowers it to keep
+// each command short.
+extern int16_t protocolSearchDepth;
 
 // The whole session: initialise, then read and perform lines until END or
-// end of input. Returns the exit status, always 0.
-int RunSession();
+// end of input. Returns the exit status, always 0. A checker given as
+// afterCommand runs after the initialisation and after every command.
+int RunSession(void (*afterCommand)() = nullptr);
 // Reads the next line into cmd; false at end of input (and sessionEnded set).
 bool GetLine();
 const char* ParseCommandParameter(const char* name, const char* text);
