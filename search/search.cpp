@@ -36,12 +36,25 @@ int64_t BudgetMilliseconds() {
   return std::min(perMove, perMatchShare);
 }
 
+// A first iteration that has not finished by then is stopped as well, even
+// without a move in hand: a threat search can grow far beyond any budget.
+constexpr int64_t kFirstIterationFloor = kTimeMargin;
+
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
 
 void TakeIteration(int16_t depth, int32_t examinedBefore) {
   TakeResults();
   depthReached = depth;
   nbExaminedMovesLastPly = nbExaminedMoves - examinedBefore;
+}
+
+// The first iteration ran out of time: answer the most urgent candidate of
+// the root, unsearched, as depth 0.
+void TakeUnsearchedMove() {
+  pMoveBuffer->bestLineLength = 0;
+  GenerateMoves();
+  if (const MoveRecord* m = GetFirstMove()) UpdateBestLine(0, m);
+  TakeIteration(0, nbExaminedMoves);
 }
 
 }  // namespace
@@ -66,11 +79,10 @@ int16_t CheckTimeout() {
   const std::chrono::duration<float, std::milli> elapsed =
       std::chrono::steady_clock::now() - startTime;
   elapsedTime = elapsed.count();
-  // Without a move in hand the search is never stopped.
-  if (elapsedTime >= static_cast<float>(BudgetMilliseconds()) &&
-      resultMoveBuffer.bestLineLength != 0) {
-    stopSearch = 1;
-  }
+  const int64_t budget = BudgetMilliseconds();
+  const bool moveInHand = resultMoveBuffer.bestLineLength != 0;
+  const int64_t limit = moveInHand ? budget : std::max(budget, kFirstIterationFloor);
+  if (elapsedTime >= static_cast<float>(limit)) stopSearch = 1;
   ShowRunningResults();
   timerCounter = 0;
   return stopSearch;
@@ -112,5 +124,6 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
     if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
   }
+  if (stopSearch != 0 && resultMoveBuffer.bestLineLength == 0) TakeUnsearchedMove();
   ShowRunningResults();
 }
