@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,8 +164,6 @@ struct Stats {
 
 // Returns false on a protocol fault.
 bool PlayGame(const std::string& path, const Setting& setting, int game, int capMs, Stats& st) {
-  static const int openings[][4] = {{9, 10, 9, 9}, {8, 11, 10, 9}, {10, 10, 11, 12},
-                                    {7, 9, 8, 9},  {12, 8, 11, 9}, {9, 12, 10, 10}};
   Engine engines[2] = {Engine(path), Engine(path)};
   Referee referee;
   int32_t clock[2] = {setting.timeLeft, setting.timeLeft};
@@ -178,14 +177,18 @@ bool PlayGame(const std::string& path, const Setting& setting, int game, int cap
     std::optional<std::string> ok = e.Read(capMs);
     if (ok != "OK") return fail(0, "START answered " + ok.value_or("nothing"));
   }
-  // Game 1 opens on the empty board; the others after a two-stone opening.
-  if (game > 0) {
-    const int* o = openings[(game - 1) % 6];
-    for (Engine& e : engines)
-      e.Send("PLAY " + std::to_string(o[0]) + "," + std::to_string(o[1]) + "\nPLAY " +
-             std::to_string(o[2]) + "," + std::to_string(o[3]));
-    referee.Put(o[0], o[1], 1);
-    referee.Put(o[2], o[3], 2);
+  // Game 1 opens on the empty board; the others after an opening of one to
+  // four stones drawn from the game number, so that games differ.
+  uint32_t seed = 2654435761u * static_cast<uint32_t>(game);
+  const int openingStones = game == 0 ? 0 : 1 + game % 4;
+  for (int i = 0; i < openingStones;) {
+    seed = seed * 1103515245u + 12345u;
+    const int x = 6 + static_cast<int>(seed >> 16) % 8;
+    const int y = 6 + static_cast<int>(seed >> 8) % 8;
+    if (!referee.Legal(x, y)) continue;
+    for (Engine& e : engines) e.Send("PLAY " + std::to_string(x) + "," + std::to_string(y));
+    referee.Put(x, y, 1 + i % 2);
+    ++i;
   }
   std::string command = "BEGIN";
   for (int side = 0;; side = 1 - side) {
