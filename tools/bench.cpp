@@ -1,0 +1,100 @@
+// Searches a fixed set of positions to a fixed depth with the clock out of the
+// way and prints, per position, the move, the depth, the moves made and the
+// time, then the total of moves made: the behaviour signature. A change that
+// should not alter the search must leave the signature as it was.
+//
+// Usage: bench            the full set at the depths below
+//        bench quick      every depth capped at 2, for a smoke run
+//        bench N          every position at depth N
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "engine/tessel.h"
+#include "search/search.h"
+
+namespace {
+
+struct Position {
+  const char* name;
+  // Stones in the order they are put, colours alternating from player 1.
+  const char* moves;
+  int16_t depth;
+};
+
+// Depths chosen so that the whole set runs in roughly half a minute.
+constexpr Position kPositions[] = {
+    {"opening, one stone", "9,9", 5},
+    {"opening, three stones", "9,9 10,10 10,9", 4},
+    {"opening, diagonal pair", "9,9 10,9 10,10 8,8", 4},
+    {"quiet, crossed pairs", "9,9 10,9 11,9 10,10 10,11 9,11 7,10 12,8", 3},
+    {"quiet, player 2 to move", "9,9 10,9 11,9 10,10 10,11 9,11 7,10", 4},
+    {"middle game, twelve stones", "9,9 10,9 11,9 10,10 10,11 9,11 7,10 12,8 11,10 11,8 8,13 9,12",
+     3},
+    {"middle game, threes of player 2",
+     "9,9 10,10 10,9 11,9 9,11 9,8 8,11 11,8 7,11 6,11 11,11 10,11 10,8 8,10", 3},
+    {"fours and threes on both sides",
+     "9,9 10,10 10,9 11,9 9,11 9,8 8,11 11,8 7,11 6,11 11,11 10,11 10,8 8,10 9,10 7,10", 3},
+    {"four-three for player 1", "10,10 9,10 11,10 0,0 12,10 19,19 13,12 19,0 13,13 0,19", 10},
+    {"four-three for player 2", "9,10 10,10 0,0 11,10 19,19 12,10 19,0 13,12 0,19 13,13 9,0", 10},
+    {"own four against an open three", "0,5 7,10 1,5 8,10 2,5 9,10", 5},
+    {"open threes on both sides", "7,7 7,12 8,7 8,12 9,7 9,12 3,16", 10},
+    {"a four to block", "9,10 10,10 0,0 11,10 19,19 12,10 19,0 13,10", 10},
+    {"near the edge", "3,3 4,4 4,3 5,3 3,5 3,2 2,5 5,2 5,5 4,5 4,2 5,1", 4},
+    {"near the edge, threes of player 2", "3,3 4,4 4,3 5,3 3,5 3,2 2,5 5,2 5,5 4,5 4,2 5,1 5,0 6,3",
+     4},
+    {"in the corner", "0,0 1,1 1,0 2,2 0,2 3,3 2,0 0,1", 5},
+};
+
+void PutMoves(const char* moves) {
+  std::istringstream in(moves);
+  int x, y;
+  char comma;
+  while (in >> x >> comma >> y) Tessel_PutSymbol(static_cast<int16_t>(x), static_cast<int16_t>(y));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int16_t override = 0, cap = INT16_MAX;
+  if (argc > 1 && std::strcmp(argv[1], "quick") == 0)
+    cap = 2;
+  else if (argc > 1)
+    override = static_cast<int16_t>(std::atoi(argv[1]));
+  if (argc > 2 || (argc > 1 && cap == INT16_MAX && override <= 0)) {
+    std::fprintf(stderr, "usage: %s [quick | depth]\n", argv[0]);
+    return 2;
+  }
+
+  Tessel_Initialize();  // the first call sets the default settings
+  searchTimeout = INT32_MAX;
+  matchTimeout = INT32_MAX;
+
+  using Clock = std::chrono::steady_clock;
+  int64_t totalMoves = 0;
+  double totalMs = 0;
+  std::printf("%-34s %6s %5s %11s %9s\n", "position", "move", "depth", "moves", "ms");
+  for (const Position& p : kPositions) {
+    Tessel_Initialize();
+    PutMoves(p.moves);
+    const int16_t depth = override > 0 ? override : (p.depth < cap ? p.depth : cap);
+    const Clock::time_point start = Clock::now();
+    Tessel_Search(depth, 0, 1);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    int16_t x, y, player, value, vctMove;
+    Tessel_GetBestLine(0, &x, &y, &player, &value, &vctMove);
+    char move[16];
+    std::snprintf(move, sizeof move, "%d,%d", x, y);
+    std::printf("%-34s %6s %2d/%-2d %11d %9.1f\n", p.name, move, depthReached, depth,
+                nbExaminedMoves, ms);
+    totalMoves += nbExaminedMoves;
+    totalMs += ms;
+  }
+  std::printf("\nsignature (total moves made): %lld\n", static_cast<long long>(totalMoves));
+  std::printf("time: %.1f ms, %.0f moves/s\n", totalMs,
+              totalMs > 0 ? totalMoves * 1000.0 / totalMs : 0.0);
+  return 0;
+}
