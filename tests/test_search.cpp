@@ -248,4 +248,22 @@ TEST(Search, DriverResultsAndReproducibility) {
   EXPECT_EQ(runs[0], runs[1]);
 }
 
+// In this position the threat search of the first iteration alone runs for
+// minutes; it must be stopped on time and still give a legal, urgent move.
+TEST(Search, FirstIterationThatOutgrowsTheBudgetIsStopped) {
+  Clock clock(200);
+  Build({{14, 6}, {15, 6}, {13, 7}, {14, 5}, {14, 4}, {13, 3}, {14, 7}, {16, 5}, {17, 4}, {12, 7},
+         {10, 7}, {12, 8}, {12, 5}, {10, 10}, {10, 8}, {16, 6}, {17, 6}, {12, 2}},
+        {{13, 5}, {13, 6}, {15, 5}, {13, 4}, {13, 2}, {14, 3}, {14, 8}, {13, 8}, {18, 3}, {15, 7},
+         {11, 7}, {15, 2}, {12, 6}, {11, 9}, {10, 9}, {14, 2}, {18, 6}},
+        2);
+  const int16_t stones = nbSymbolsPlaced;
+  Tessel_Search(10, 0, 1);
+  EXPECT_EQ(depthReached, 0);
+  ASSERT_EQ(Tessel_GetBestLineLength(), 1);
+  EXPECT_EQ(square[Best().squareIndex].symbol, kEmpty);
+  EXPECT_EQ(Best().squareIndex, moveBuffer[0].moves[0].squareIndex);
+  EXPECT_EQ(nbSymbolsPlaced, stones);
+}
+
 }  // namespace
