@@ -33,6 +33,27 @@ bool ScoreMove(int16_t ply, MoveRecord* m, int16_t& alpha, int16_t beta) {
   return false;
 }
 
+// The moves of the current buffer, searched in order with `searchChild`
+// (called after MakeMove with the move and the current alpha, returning the
+// move's score). A first move carrying a value is a five: no search needed.
+template <typename SearchChild>
+int16_t SearchMoves(int16_t ply, int16_t alpha, int16_t beta, SearchChild searchChild) {
+  MoveRecord* m = GetFirstMove();
+  if (m == nullptr) return StaticValue();
+  if (m->value != 0) {
+    UpdateBestLine(ply, m);
+    return m->value;
+  }
+  for (; m != nullptr; m = GetNextMove()) {
+    MakeMove();
+    m->value = searchChild(*m, alpha);
+    UnmakeMove();
+    if (ScoreMove(ply, m, alpha, beta)) return m->value;
+  }
+  RecordHash(ply, kHashFlagAll, alpha);
+  return alpha;
+}
+
 }  // namespace
 
 int16_t StaticValue() {
@@ -55,24 +76,12 @@ int16_t AlphaBeta(int16_t ply, int16_t depth, int16_t alpha, int16_t beta) {
   if (VctAlphaBeta(ply, depth, kThreatAlpha, kWinScore, whoIsOnMove, 0, 0) == kWinScore) {
     return kWinScore;
   }
-  // 5. Full-width candidates; a five ends the node with its value.
+  // 5. Search the full-width candidates.
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
-  MoveRecord* m = GetFirstMove();
-  if (m == nullptr) return StaticValue();
-  if (m->value != 0) {
-    UpdateBestLine(ply, m);
-    return m->value;
-  }
-  // 6. Search every candidate.
-  for (; m != nullptr; m = GetNextMove()) {
-    MakeMove();
-    m->value = static_cast<int16_t>(-AlphaBeta(ply + 1, depth, -beta, -alpha));
-    UnmakeMove();
-    if (ScoreMove(ply, m, alpha, beta)) return m->value;
-  }
-  RecordHash(ply, kHashFlagAll, alpha);
-  return alpha;
+  return SearchMoves(ply, alpha, beta, [&](const MoveRecord&, int16_t a) {
+    return static_cast<int16_t>(-AlphaBeta(ply + 1, depth, -beta, -a));
+  });
 }
 
 int16_t VctAlphaBeta(int16_t ply, int16_t depth, int16_t alpha, int16_t beta, int16_t attacker,
@@ -85,22 +94,12 @@ int16_t VctAlphaBeta(int16_t ply, int16_t depth, int16_t alpha, int16_t beta, in
   const int16_t narrow = ply > depth + kThreatDepthMargin ? 1 : 0;
   VctGenerateMoves(attacker, causeP1, causeP2, narrow);
   pMoveBuffer->bestLineLength = 0;
-  MoveRecord* m = GetFirstMove();
-  if (m == nullptr) return StaticValue();
-  if (m->value != 0) {
-    UpdateBestLine(ply, m);
-    return m->value;
-  }
-  for (; m != nullptr; m = GetNextMove()) {
-    MakeMove();
+  return SearchMoves(ply, alpha, beta, [&](const MoveRecord& m, int16_t a) {
+    // After an attacking move its own threats must grow from that stone.
     int16_t newCauseP1 = 0;
     int16_t newCauseP2 = 0;
-    UpdateCauseSquare(m->attacking, causeP1, causeP2, &newCauseP1, &newCauseP2);
-    m->value = static_cast<int16_t>(
-        -VctAlphaBeta(ply + 1, depth, -beta, -alpha, attacker, newCauseP1, newCauseP2));
-    UnmakeMove();
-    if (ScoreMove(ply, m, alpha, beta)) return m->value;
-  }
-  RecordHash(ply, kHashFlagAll, alpha);
-  return alpha;
+    UpdateCauseSquare(m.attacking, causeP1, causeP2, &newCauseP1, &newCauseP2);
+    return static_cast<int16_t>(
+        -VctAlphaBeta(ply + 1, depth, -beta, -a, attacker, newCauseP1, newCauseP2));
+  });
 }
