@@ -5,7 +5,7 @@
 namespace reference {
 
 // Written from +5 to -5 along the line; the middle character is the square.
-const PatternEntry kPatterns[kPatternCount] = {
+const PatternEntry kPatterns[52] = {
     {"x1111_xxxxx", 9}, {"xx111_1xxxx", 9}, {"xxx11_11xxx", 9}, {"xxxx1_111xx", 9},
     {"xxxxx_1111x", 9}, {"x.111_.xxxx", 8}, {"xx.11_1.xxx", 8}, {"xxx.1_11.xx", 8},
     {"xxxx._111.x", 8}, {"x111._xxxxx", 7}, {"x11.1_xxxxx", 7}, {"x1.11_xxxxx", 7},
@@ -21,48 +21,17 @@ const PatternEntry kPatterns[kPatternCount] = {
     {"xxxx._.1..x", 3}, {"x.1.._.xxxx", 2}, {"xxxx._..1.x", 2}, {"x...._....x", 1},
 };
 
-namespace {
-
-// The line as the judged player sees it, in pattern order: '1' own stone,
-// '.' empty, '#' opponent or edge.
-void DrawLine(uint32_t code, int player, char line[11]) {
-  for (int p = 0; p < 11; ++p) {
-    if (p == 5) {
-      line[p] = '_';
-      continue;
-    }
-    const int slot = p < 5 ? p : p - 1;
-    const uint32_t symbol = (code >> (2 * slot)) & 3;
-    line[p] = symbol == static_cast<uint32_t>(player) ? '1' : symbol == 0 ? '.' : '#';
-  }
-}
-
-bool Fits(const char* pattern, const char line[11]) {
-  for (int p = 0; p < 11; ++p) {
-    if (p == 5 || pattern[p] == 'x') continue;
-    if ((pattern[p] == '1') != (line[p] == '1')) return false;
-    if (pattern[p] != '1' && line[p] != '.') return false;
-  }
-  return true;
-}
-
-// Board-coordinate step towards slots 0..4 of each direction; slots 5..9 lie
-// the opposite way. Slot m < 5 is 5 - m steps away, slot m >= 5 is m - 4.
-constexpr int kStepX[4] = {1, 1, 0, -1};
-constexpr int kStepY[4] = {0, -1, -1, -1};
-
-int SymbolAt(int x, int y) {
-  if (x < 0 || x >= kBoardSide || y < 0 || y >= kBoardSide) return kBorder;
-  return square[x + kPaddedSide * y + kFirstPlayableIndex].symbol;
-}
-
-}  // namespace
-
+// The first pattern that fits: position p < 5 reads slot p, p > 5 slot p - 1;
+// '1' wants an own stone, '.' an empty square, 'x' takes anything.
 int LineCategory(uint32_t code, int player) {
-  char line[11];
-  DrawLine(code, player, line);
   for (const PatternEntry& entry : kPatterns) {
-    if (Fits(entry.text, line)) return entry.category;
+    bool fits = true;
+    for (int p = 0; p < 11 && fits; ++p) {
+      if (p == 5 || entry.text[p] == 'x') continue;
+      const uint32_t symbol = code >> (2 * (p < 5 ? p : p - 1)) & 3;
+      fits = symbol == (entry.text[p] == '1' ? uint32_t(player) : 0u);
+    }
+    if (fits) return entry.category;
   }
   return 0;
 }
@@ -70,55 +39,52 @@ int LineCategory(uint32_t code, int player) {
 int MoveCategory(const int lineCategory[4]) {
   int n[10] = {};
   for (int d = 0; d < 4; ++d) ++n[lineCategory[d]];
-  const int fours = n[7];
-  const int threes = n[5] + n[6];
+  const int fours = n[7], threes = n[5] + n[6];
   const int twos = n[3] + n[4];  // open and split twos; wide twos count only beside a four
   if (n[9] > 0) return 0;
   if (fours >= 2) return 1;
   if (n[8] > 0) return 2;
   if (fours > 0) return threes > 0 ? 3 : (twos + n[2] > 0 ? 4 : 5);
   if (threes >= 2) return 6;
-  if (threes > 0 && twos > 0) return 7;
-  if (n[6] > 0) return 8;
-  if (n[5] > 0) return 9;
-  if (twos >= 3) return 10;
-  if (twos == 2) return 11;
-  for (int c = 4; c >= 1; --c) {
+  if (threes > 0) return twos > 0 ? 7 : n[6] > 0 ? 8 : 9;
+  if (twos >= 2) return twos >= 3 ? 10 : 11;
+  for (int c = 4; c >= 1; --c)
     if (n[c] > 0) return 16 - c;
-  }
   return 16;
 }
 
-int64_t Weight(int category) {
-  return static_cast<int64_t>(std::trunc(std::pow(1.65, 18 - category)));
-}
+int64_t Weight(int category) { return int64_t(std::trunc(std::pow(1.65, 18 - category))); }
 
 void Classify(Position& out) {
+  // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
+  constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
+  auto SymbolAt = [](int x, int y) -> int {
+    if (x < 0 || x >= kBoardSide || y < 0 || y >= kBoardSide) return kBorder;
+    return square[x + kPaddedSide * y + kFirstPlayableIndex].symbol;
+  };
   out = Position{};
   for (int y = 0; y < kBoardSide; ++y) {
     for (int x = 0; x < kBoardSide; ++x) {
-      SquareExpectation& e = out.at[x + kPaddedSide * y + kFirstPlayableIndex];
-      if (SymbolAt(x, y) != kEmpty) {
-        e.category[0] = e.category[1] = kOccupied;
-        ++out.stones;
-      } else {
-        int lines[2][4];
-        for (int d = 0; d < 4; ++d) {
-          uint32_t code = 0;
-          for (int m = 0; m < 10; ++m) {
-            const int steps = m < 5 ? 5 - m : 4 - m;
-            const int symbol = SymbolAt(x + steps * kStepX[d], y + steps * kStepY[d]);
-            code |= static_cast<uint32_t>(symbol) << (2 * m);
-          }
-          e.pattern[d] = code;
-          for (int p = 0; p < 2; ++p) lines[p][d] = LineCategory(code, p + 1);
-          e.lineCategories |= static_cast<uint32_t>(lines[0][d]) << (4 * d);
-          e.lineCategories |= static_cast<uint32_t>(lines[1][d]) << (16 + 4 * d);
+      const int s = x + kPaddedSide * y + kFirstPlayableIndex;
+      const bool empty = SymbolAt(x, y) == kEmpty;
+      out.stones += !empty;
+      for (int d = 0; d < 4 && empty; ++d) {
+        for (int m = 0; m < 10; ++m) {
+          const int steps = m < 5 ? 5 - m : 4 - m;
+          const int symbol = SymbolAt(x + steps * kStepX[d], y + steps * kStepY[d]);
+          out.pattern[s][d] |= uint32_t(symbol) << (2 * m);
         }
-        for (int p = 0; p < 2; ++p) e.category[p] = MoveCategory(lines[p]);
       }
-      for (int p = 0; p < 2; ++p) ++out.listCount[p][e.category[p]];
-      out.totalValue += Weight(e.category[0]) - Weight(e.category[1]);
+      for (int p = 0; p < 2; ++p) {
+        int lines[4];
+        for (int d = 0; d < 4; ++d) {
+          lines[d] = LineCategory(out.pattern[s][d], p + 1);
+          out.lineCategories[s] |= uint32_t(lines[d]) << (16 * p + 4 * d);
+        }
+        out.category[s][p] = empty ? MoveCategory(lines) : kOccupied;
+        ++out.listCount[p][out.category[s][p]];
+      }
+      out.totalValue += Weight(out.category[s][0]) - Weight(out.category[s][1]);
     }
   }
 }

@@ -1,5 +1,5 @@
-// The padded board: index conversions, the border frame, and that every line
-// walk through the neighbour offsets stays on its line and inside the array.
+// The padded board: the border frame, index conversions, and line walks through
+// the neighbour offsets.
 #include <gtest/gtest.h>
 
 #include "evaluation/board.h"
@@ -7,87 +7,39 @@
 
 namespace {
 
-int16_t IndexOf(int16_t x, int16_t y) {
-  int16_t index = -1;
-  ConvertXY_Offset_2_Index(x, y, index);
-  return index;
-}
-
-TEST(Board, FrameSurroundsTheTwentyByTwentySquares) {
+TEST(Board, FrameSurroundsThePlayableSquaresAndConversionsRoundTrip) {
   InitializeBoard();
-  int empty = 0;
-  int border = 0;
   for (int i = 0; i < kBoardCells; ++i) {
-    EXPECT_EQ(square[i].index, i);
-    const int x = i % kPaddedSide;
-    const int y = i / kPaddedSide;
-    const bool inside = x >= 5 && x <= 24 && y >= 5 && y <= 24;
-    EXPECT_EQ(square[i].symbol, inside ? kEmpty : kBorder) << "index " << i;
-    EXPECT_EQ(IsPlayableIndex(static_cast<int16_t>(i)), inside) << "index " << i;
-    empty += square[i].symbol == kEmpty;
-    border += square[i].symbol == kBorder;
+    const int16_t x = int16_t(i % kPaddedSide - 5), y = int16_t(i / kPaddedSide - 5);
+    const bool inside = x >= 0 && x < 20 && y >= 0 && y < 20;
+    ASSERT_EQ(square[i].index, i);
+    ASSERT_EQ(square[i].symbol, inside ? kEmpty : kBorder) << i;
+    ASSERT_EQ(IsPlayableIndex(int16_t(i)), inside) << i;
   }
-  EXPECT_EQ(empty, 400);
-  EXPECT_EQ(border, 500);
-  // The four corners are playable; one step outside each is border.
-  for (int i : {155, 174, 725, 744}) EXPECT_EQ(square[i].symbol, kEmpty) << i;
-  for (int i : {154, 175, 125, 755}) EXPECT_EQ(square[i].symbol, kBorder) << i;
-  for (int16_t i : {-1, -155, 900, 1055, INT16_MAX, INT16_MIN})
-    EXPECT_FALSE(IsPlayableIndex(i)) << i;
-}
-
-TEST(Board, ConversionsAgreeAtCornersAndRoundTrip) {
-  int16_t index = 0;
-  ConvertXY_2_Index(5, 5, index);
-  EXPECT_EQ(index, 155);
-  EXPECT_EQ(kFirstPlayableIndex, 155);
-  EXPECT_EQ(IndexOf(0, 0), 155);
-  EXPECT_EQ(IndexOf(19, 0), 174);
-  EXPECT_EQ(IndexOf(0, 19), 725);
-  EXPECT_EQ(IndexOf(19, 19), 744);
-
-  // Truncating division: the remainder keeps the sign of a negative index.
-  const int16_t cases[][3] = {{155, 0, 0}, {0, -5, -5}, {899, 24, 24}, {-1, -6, -5}, {-31, -6, -6}};
+  for (int16_t i : {-1, -155, 900, 1055, INT16_MAX, INT16_MIN}) EXPECT_FALSE(IsPlayableIndex(i));
+  // {x, y, index}: corners, steps outside, array ends, negatives (remainder keeps its sign).
+  const int16_t cases[][3] = {{0, 0, 155},  {19, 0, 174}, {0, 19, 725}, {19, 19, 744},
+                              {-1, 0, 154}, {19, 20, 774}, {-5, -5, 0}, {24, 24, 899},
+                              {-5, 1, 180}, {-6, -5, -1}, {-6, -6, -31}};
   for (const auto& c : cases) {
-    int16_t x = 99, y = 99;
-    ConvertIndex_2_XY_Offset(c[0], x, y);
-    EXPECT_EQ(x, c[1]) << "index " << c[0];
-    EXPECT_EQ(y, c[2]) << "index " << c[0];
-  }
-  for (int16_t y = 0; y < kBoardSide; ++y) {
-    for (int16_t x = 0; x < kBoardSide; ++x) {
-      int16_t bx = -1, by = -1;
-      ConvertIndex_2_XY_Offset(IndexOf(x, y), bx, by);
-      EXPECT_EQ(bx, x);
-      EXPECT_EQ(by, y);
-    }
+    int16_t index = -1, padded = -1, x = 99, y = 99;
+    ConvertXY_Offset_2_Index(c[0], c[1], index);
+    ConvertXY_2_Index(int16_t(c[0] + 5), int16_t(c[1] + 5), padded);
+    ConvertIndex_2_XY_Offset(c[2], x, y);
+    EXPECT_TRUE(index == c[2] && padded == c[2] && x == c[0] && y == c[1]) << c[2];
   }
 }
 
 TEST(Board, OffsetWalksFollowTheirLineInsideTheArray) {
-  // Padded-coordinate step towards slots 0..4 of each direction.
-  constexpr int kDx[4] = {1, 1, 0, -1};
-  constexpr int kDy[4] = {0, -1, -1, -1};
-  for (int d = 0; d < kNbDirections; ++d) {
-    for (int m = 0; m < kNbSlots; ++m) {
-      EXPECT_EQ(offsetTable[10 * d + m], -offsetTable[10 * d + 9 - m]) << d << "/" << m;
-    }
-  }
-  InitializeBoard();
+  constexpr int kDx[4] = {1, 1, 0, -1}, kDy[4] = {0, -1, -1, -1};  // towards slots 0..4
   for (int s = 0; s < kBoardCells; ++s) {
-    if (square[s].symbol != kEmpty) continue;
-    const int sx = s % kPaddedSide;
-    const int sy = s / kPaddedSide;
+    if (!IsPlayableIndex(int16_t(s))) continue;
     for (int d = 0; d < kNbDirections; ++d) {
       for (int m = 0; m < kNbSlots; ++m) {
         const int steps = m < 5 ? 5 - m : 4 - m;  // signed distance along the line
-        for (int sign : {1, -1}) {
-          const int e = s - sign * offsetTable[10 * d + m];
-          ASSERT_GE(e, 0) << s << " d" << d << " m" << m;
-          ASSERT_LT(e, kBoardCells) << s << " d" << d << " m" << m;
-          EXPECT_EQ(e % kPaddedSide, sx + sign * steps * kDx[d]) << s << " d" << d << " m" << m;
-          EXPECT_EQ(e / kPaddedSide, sy + sign * steps * kDy[d]) << s << " d" << d << " m" << m;
-        }
+        const int e = s - offsetTable[10 * d + m];
+        const int ex = s % kPaddedSide + steps * kDx[d], ey = s / kPaddedSide + steps * kDy[d];
+        ASSERT_TRUE(e >= 0 && e < kBoardCells && e == ex + kPaddedSide * ey) << s << " " << d << m;
       }
     }
   }
