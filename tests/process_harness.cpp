@@ -6,219 +6,125 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
 
-int RemainingMs(Clock::time_point deadline) {
+static int RemainingMs(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+  return static_cast<int>(std::max<int64_t>(left.count(), 0));
 }
 
-void CloseFd(int& fd) {
+static void CloseFd(int& fd) {
   if (fd >= 0) close(fd);
   fd = -1;
 }
 
-// Reads what is available; closes the descriptor at end of output.
-void Drain(int& fd, std::string& into) {
-  char chunk[4096];
-  for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n > 0) {
-      into.append(chunk, static_cast<size_t>(n));
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-    CloseFd(fd);  // end of output or a hard error
-    return;
-  }
-}
-
-}  // namespace
-
-EngineProcess::EngineProcess(const char* path) {
-  // A write to an engine that has already exited must fail with EPIPE, not
-  // kill the test.
-  signal(SIGPIPE, SIG_IGN);
-  int inPipe[2], outPipe[2], errPipe[2];
-  if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 ||
-      pipe2(errPipe, O_CLOEXEC) != 0)
-    throw std::runtime_error("pipe2 failed");
-  pid_ = fork();
-  if (pid_ < 0) throw std::runtime_error("fork failed");
+EngineProcess::EngineProcess() {
+  signal(SIGPIPE, SIG_IGN);  // writing to an engine that exited fails with EPIPE
+  int inPipe[2], outPipe[2];
+  if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 || (pid_ = fork()) < 0)
+    throw std::runtime_error("cannot start the engine");
   if (pid_ == 0) {
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    execl(path, path, static_cast<char*>(nullptr));
+    execl(TESSEL_ENGINE_PATH, TESSEL_ENGINE_PATH, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(inPipe[0]);
   close(outPipe[1]);
-  close(errPipe[1]);
   in_ = inPipe[1];
   outFd_ = outPipe[0];
-  errFd_ = errPipe[0];
-  for (int fd : {in_, outFd_, errFd_}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  for (int fd : {in_, outFd_}) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
 EngineProcess::~EngineProcess() {
-  if (!reaped_) Kill();
   CloseFd(in_);
   CloseFd(outFd_);
-  CloseFd(errFd_);
+  if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
 }
 
-void EngineProcess::Kill() {
-  if (pid_ <= 0 || reaped_) return;
-  kill(pid_, SIGKILL);
-  int status = 0;
-  waitpid(pid_, &status, 0);
-  reaped_ = true;
-}
-
+// Moves bytes both ways until `done` holds; false past the deadline or after both pipes closed.
 template <typename Done>
 bool EngineProcess::Pump(int timeoutMs, Done done) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {
-    pollfd fds[3];
-    int n = 0;
-    if (in_ >= 0 && !pendingInput_.empty()) fds[n++] = {in_, POLLOUT, 0};
-    if (outFd_ >= 0) fds[n++] = {outFd_, POLLIN, 0};
-    if (errFd_ >= 0) fds[n++] = {errFd_, POLLIN, 0};
-    if (n == 0) return done();
-    int ready = poll(fds, static_cast<nfds_t>(n), RemainingMs(deadline));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return done();
-    for (int i = 0; i < n; ++i) {
-      if (fds[i].revents == 0) continue;
-      if (fds[i].fd == in_) {
-        ssize_t w = write(in_, pendingInput_.data(), pendingInput_.size());
-        if (w > 0) {
-          pendingInput_.erase(0, static_cast<size_t>(w));
-        } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
-          CloseFd(in_);  // the engine closed its input
-          pendingInput_.clear();
-        }
-      } else if (fds[i].fd == outFd_) {
-        Drain(outFd_, out_);
-      } else {
-        Drain(errFd_, err_);
-      }
+    pollfd fds[2] = {{outFd_, POLLIN, 0}, {pending_.empty() ? -1 : in_, POLLOUT, 0}};
+    const int left = RemainingMs(deadline);
+    if (left == 0 || (fds[0].fd < 0 && fds[1].fd < 0)) return false;
+    if (poll(fds, 2, left) < 0 && errno != EINTR) return false;
+    if (fds[1].revents != 0) {
+      const ssize_t n = write(in_, pending_.data(), pending_.size());
+      pending_.erase(0, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+      if (n < 0 && errno != EAGAIN && errno != EINTR) CloseFd(in_);  // the engine no longer reads
     }
-    if (Clock::now() >= deadline) return done();
+    if (fds[0].revents != 0) {
+      char chunk[4096];
+      const ssize_t n = read(outFd_, chunk, sizeof chunk);
+      out_.append(chunk, static_cast<size_t>(std::max<ssize_t>(n, 0)));
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) CloseFd(outFd_);
+    }
   }
   return true;
 }
 
 bool EngineProcess::Write(std::string_view bytes, int timeoutMs) {
-  if (in_ < 0) return false;
-  pendingInput_.append(bytes);
-  return Pump(timeoutMs, [&] { return pendingInput_.empty(); }) && in_ >= 0;
-}
-
-bool EngineProcess::WriteLine(std::string_view line) {
-  std::string text(line);
-  text += '\n';
-  return Write(text);
+  if (in_ >= 0) pending_.append(bytes);
+  return Pump(timeoutMs, [&] { return pending_.empty() || in_ < 0; }) && in_ >= 0;
 }
 
 std::optional<std::string> EngineProcess::ReadLine(int timeoutMs) {
-  Pump(timeoutMs, [&] { return out_.find('\n') != std::string::npos || outFd_ < 0; });
-  size_t end = out_.find('\n');
-  if (end == std::string::npos) return std::nullopt;
+  if (!Pump(timeoutMs, [&] { return out_.find('\n') != std::string::npos; })) return std::nullopt;
+  const size_t end = out_.find('\n');
   std::string line = out_.substr(0, end);
   out_.erase(0, end + 1);
   return line;
 }
 
-std::optional<std::string> EngineProcess::Ask(std::string_view line, int timeoutMs) {
-  if (!WriteLine(line)) return std::nullopt;
-  return ReadLine(timeoutMs);
-}
-
-void EngineProcess::CloseInput() {
-  pendingInput_.clear();
-  CloseFd(in_);
-}
-
 int EngineProcess::Finish(int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  // Input already queued is still delivered before the input is closed.
-  Pump(timeoutMs, [&] { return pendingInput_.empty(); });
-  CloseInput();
-  Pump(RemainingMs(deadline), [&] { return outFd_ < 0 && errFd_ < 0; });
-  if (reaped_) return exitStatus_;
-  for (;;) {
-    int status = 0;
-    pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == pid_) {
-      reaped_ = true;
-      exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      return exitStatus_;
-    }
-    if (r < 0 || RemainingMs(deadline) == 0) {
-      Kill();
-      return -1;
-    }
+  Pump(timeoutMs, [&] { return pending_.empty() || in_ < 0; });
+  CloseFd(in_);
+  Pump(RemainingMs(deadline), [&] { return outFd_ < 0; });
+  int status = 0;
+  pid_t reaped = 0;
+  while (pid_ > 0 && (reaped = waitpid(pid_, &status, WNOHANG)) == 0) {
+    if (RemainingMs(deadline) == 0) return -1;  // the destructor kills the engine
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  if (reaped > 0) status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  pid_ = -1;  // reaped, or no child of ours
+  return status_;
 }
 
 std::vector<std::string> EngineProcess::TakeLines() {
   std::vector<std::string> lines;
-  size_t start = 0, end;
-  while ((end = out_.find('\n', start)) != std::string::npos) {
-    lines.push_back(out_.substr(start, end - start));
-    start = end + 1;
-  }
-  out_.erase(0, start);
+  while (std::optional<std::string> line = ReadLine(0)) lines.push_back(*line);
   return lines;
 }
 
 RunResult RunEngine(std::string_view input, int timeoutMs) {
-  const auto begin = Clock::now();
   EngineProcess engine;
-  RunResult result;
-  engine.Write(input, timeoutMs);
-  int left = timeoutMs - static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              Clock::now() - begin)
-                                              .count());
-  result.exitStatus = engine.Finish(left > 0 ? left : 1);
-  result.lines = engine.TakeLines();
-  result.trailing = engine.trailingOutput();
-  result.errorOutput = engine.errorOutput();
-  return result;
+  engine.Write(input, 0);  // only queued: Finish delivers it
+  const int status = engine.Finish(timeoutMs);
+  return {engine.TakeLines(), engine.rest(), status};
 }
 
 bool ParseMoveReply(std::string_view reply, int* x, int* y) {
-  int values[2] = {-1, -1};
-  size_t pos = 0;
-  for (int k = 0; k < 2; ++k) {
-    if (k == 1) {
-      if (pos >= reply.size() || reply[pos] != ',') return false;
-      ++pos;
-    }
-    size_t digits = 0;
-    int v = 0;
-    while (pos < reply.size() && reply[pos] >= '0' && reply[pos] <= '9' && digits < 3) {
-      v = 10 * v + (reply[pos++] - '0');
-      ++digits;
-    }
-    if (digits == 0 || v > 19) return false;
-    values[k] = v;
-  }
-  if (pos != reply.size()) return false;
-  *x = values[0];
-  *y = values[1];
+  int a = -1, b = -1;
+  const char* end = reply.data() + reply.size();
+  const char* comma = std::from_chars(reply.data(), end, a).ptr;
+  if (comma != end) std::from_chars(comma + 1, end, b);
+  // Only the canonical text: no sign, blank, leading zero or anything else.
+  if (a < 0 || a > 19 || b < 0 || b > 19 || reply != std::to_string(a) + "," + std::to_string(b))
+    return false;
+  *x = a;
+  *y = b;
   return true;
 }
 
@@ -226,14 +132,10 @@ std::string BoardBlock(const Stones& p1, const Stones& p2, int label, bool done)
   if (p1.size() != p2.size() && p1.size() != p2.size() + 1)
     throw std::invalid_argument("BoardBlock: stone counts do not alternate");
   std::string text = "BOARD\n";
-  for (size_t i = 0; i < p1.size(); ++i) {
-    for (int player = 1; player <= 2; ++player) {
-      const Stones& own = player == 1 ? p1 : p2;
-      if (i >= own.size()) break;
-      text += std::to_string(own[i].first) + "," + std::to_string(own[i].second) + "," +
-              std::to_string(label != 0 ? label : player) + "\n";
-    }
+  for (size_t i = 0; i < p1.size() + p2.size(); ++i) {
+    const auto [x, y] = (i % 2 == 0 ? p1 : p2)[i / 2];
+    text += std::to_string(x) + "," + std::to_string(y) + "," +
+            std::to_string(label != 0 ? label : 1 + static_cast<int>(i % 2)) + "\n";
   }
-  if (done) text += "DONE\n";
-  return text;
+  return done ? text + "DONE\n" : text;
 }

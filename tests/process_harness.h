@@ -1,7 +1,6 @@
-// Runs the built engine executable as a child process and talks to it over
-// pipes, the way a game manager does. Every wait has a deadline, and a child
-// that is still alive when its handle goes away is killed, so a faulty engine
-// fails a test instead of hanging it.
+// Runs the built engine as a child process over pipes, as a game manager does.
+// Every wait has a deadline and a child still alive when its handle goes away is
+// killed, so a faulty engine fails a test instead of hanging it.
 #pragma once
 
 #include <sys/types.h>
@@ -14,72 +13,53 @@
 
 constexpr int kDefaultTimeoutMs = 30000;
 
-// The ABOUT reply, byte for byte.
 inline constexpr std::string_view kAboutLine =
     "name=\"Tessel\", version=\"0.1\", author=\"Tessel developers\", country=\"Internet\", "
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
 
 class EngineProcess {
  public:
-  explicit EngineProcess(const char* path = TESSEL_ENGINE_PATH);
+  EngineProcess();
   ~EngineProcess();
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
 
-  // Writes all bytes, reading the engine's output meanwhile so that neither
-  // side can block the other. False when the engine no longer reads its input
-  // or the deadline passed.
+  // Writes all bytes, reading the output meanwhile; false if the engine stopped reading.
   bool Write(std::string_view bytes, int timeoutMs = kDefaultTimeoutMs);
-  bool WriteLine(std::string_view line);
-  // The next complete output line without its newline; nullopt on timeout or
-  // when the output ended first.
+  bool WriteLine(std::string_view line) { return Write(std::string(line) + '\n'); }
+  // The next output line without its newline; nullopt on timeout or end of output.
   std::optional<std::string> ReadLine(int timeoutMs = kDefaultTimeoutMs);
-  // WriteLine, then ReadLine; input stays open.
-  std::optional<std::string> Ask(std::string_view line, int timeoutMs = kDefaultTimeoutMs);
-  void CloseInput();
-  // Closes the input, collects the remaining output and waits for the exit.
-  // Returns the exit code, 128 + signal number for a killed engine, or -1 when
-  // the deadline passed (the engine is then killed).
+  std::optional<std::string> Ask(std::string_view line) {
+    return WriteLine(line) ? ReadLine() : std::nullopt;
+  }
+  // Delivers the queued input, closes it, collects the output and waits for the
+  // exit: the exit code, 128 + the signal, or -1 past the deadline (the handle kills it).
   int Finish(int timeoutMs = kDefaultTimeoutMs);
-
-  // Complete lines not yet taken by ReadLine (after Finish: all of them).
+  // The complete lines not read yet; rest() is what follows the last newline.
   std::vector<std::string> TakeLines();
-  // Output after the last newline; normally empty.
-  const std::string& trailingOutput() const { return out_; }
-  const std::string& errorOutput() const { return err_; }
-  bool spawned() const { return pid_ > 0; }
+  const std::string& rest() const { return out_; }
 
  private:
-  // Moves bytes in both directions until `done` holds or the deadline passes.
   template <typename Done>
   bool Pump(int timeoutMs, Done done);
-  void Kill();
 
-  pid_t pid_ = -1;
-  int in_ = -1, outFd_ = -1, errFd_ = -1;
-  std::string pendingInput_;
-  std::string out_, err_;
-  int exitStatus_ = -1;
-  bool reaped_ = false;
+  pid_t pid_ = -1;  // -1 once reaped
+  int in_ = -1, outFd_ = -1, status_ = -1;
+  std::string pending_, out_;
 };
 
 struct RunResult {
   std::vector<std::string> lines;  // complete output lines
   std::string trailing;            // output after the last newline
   int exitStatus = -1;             // as EngineProcess::Finish
-  std::string errorOutput;
 };
-
-// Run-to-completion: starts the engine, writes all input, closes the input
-// and collects everything until the engine exits.
+// Starts the engine, writes all input, closes it and collects all output.
 RunResult RunEngine(std::string_view input, int timeoutMs = kDefaultTimeoutMs);
 
-// "x,y" with two decimal numbers 0..19, nothing else.
+// "x,y" with two decimal numbers 0..19 and nothing else.
 bool ParseMoveReply(std::string_view reply, int* x, int* y);
 
 using Stones = std::vector<std::pair<int, int>>;
-// The lines of a BOARD block: stones alternately of player 1 and player 2, as
-// the engine colours them by order, then DONE. Needs |p1| == |p2| or
-// |p1| == |p2| + 1. The third number of each line is `label`, or the true
-// colour when label is 0.
+// BOARD, the stones of p1 and p2 alternating as the engine colours them (|p1| is
+// |p2| or |p2| + 1), then DONE; the third numbers are `label`, or the true colour if 0.
 std::string BoardBlock(const Stones& p1, const Stones& p2, int label = 0, bool done = true);

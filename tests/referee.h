@@ -1,43 +1,35 @@
-// An independent judge of a game on the 20 x 20 board: every move must be on
-// the board and on an empty square, players alternate starting with player 1,
-// and a move that makes five or more in a row wins for the mover.
+// An independent judge on the 20 x 20 board: moves go on empty squares, the
+// players alternate from player 1, and five or more in a row win for the mover.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <utility>
-#include <vector>
+#include <algorithm>
 
-class Referee {
- public:
-  static constexpr int kSide = 20;
+struct Referee {
   enum class Outcome { kIllegal, kPlaying, kFive, kBoardFull };
+  int cells[20][20] = {};  // [y][x]: 0 or the player
+  int toMove = 1, stones = 0;
 
-  // Plays a stone of the side to move. An illegal move changes nothing.
-  Outcome Play(int x, int y);
-  // Puts a stone of `player` without judging it (for setting up positions).
-  void Place(int x, int y, int player) {
-    stones_ += (cells_[y][x] == 0) - (player == 0);
-    cells_[y][x] = static_cast<int8_t>(player);
+  static bool OnBoard(int x, int y) { return x >= 0 && x < 20 && y >= 0 && y < 20; }
+  bool IsEmpty(int x, int y) const { return OnBoard(x, y) && cells[y][x] == 0; }
+  // The longest line of `player` through (x, y), counting (x, y) as its stone.
+  int LineLength(int x, int y, int player) const {
+    auto run = [&](int dx, int dy) {
+      int n = 0;
+      while (OnBoard(x + (n + 1) * dx, y + (n + 1) * dy) &&
+             cells[y + (n + 1) * dy][x + (n + 1) * dx] == player)
+        ++n;
+      return n;
+    };
+    return 1 + std::max({run(1, 0) + run(-1, 0), run(0, 1) + run(0, -1), run(1, 1) + run(-1, -1),
+                         run(1, -1) + run(-1, 1)});
   }
-
-  int At(int x, int y) const { return cells_[y][x]; }
-  bool IsEmpty(int x, int y) const { return OnBoard(x, y) && cells_[y][x] == 0; }
-  int toMove() const { return toMove_; }
-  void setToMove(int player) { toMove_ = player; }
-  int movesPlayed() const { return movesPlayed_; }
-  // Length of the longest line of `player` through (x, y), counting (x, y)
-  // itself as that player's whatever stands there.
-  int LineLength(int x, int y, int player) const;
-  // Empty squares on which `player` would make five or more.
-  std::vector<std::pair<int, int>> FiveSquares(int player) const;
-  bool Full() const { return stones_ == kSide * kSide; }
-
-  static bool OnBoard(int x, int y) { return x >= 0 && x < kSide && y >= 0 && y < kSide; }
-
- private:
-  std::array<std::array<int8_t, kSide>, kSide> cells_{};
-  int toMove_ = 1;
-  int movesPlayed_ = 0;
-  int stones_ = 0;
+  // Plays a stone of the mover; an illegal move changes nothing.
+  Outcome Play(int x, int y) {
+    if (!IsEmpty(x, y)) return Outcome::kIllegal;
+    cells[y][x] = toMove;
+    toMove = 3 - toMove;
+    ++stones;
+    if (LineLength(x, y, 3 - toMove) >= 5) return Outcome::kFive;
+    return stones == 400 ? Outcome::kBoardFull : Outcome::kPlaying;
+  }
 };
