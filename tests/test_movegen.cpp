@@ -8,26 +8,11 @@
 #include "engine/tessel.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
+#include "tests/positions.h"
 
 namespace {
 
-using Stone = std::pair<int, int>;
-using Stones = std::vector<Stone>;
 int16_t Sq(Stone s) { return static_cast<int16_t>(s.first + 30 * s.second + 155); }
-
-// New game, stones alternating; the side short of stones passes on far squares.
-void Build(Stones p1, Stones p2, int toMove) {
-  static const Stones kPass = {{0, 0}, {19, 19}, {19, 0}, {0, 19}, {9, 0}, {9, 19}};
-  const size_t n1 = std::max(p1.size(), p2.size() + (toMove == 2)), n2 = n1 - (toMove == 2);
-  for (size_t k = 0; p1.size() < n1 || p2.size() < n2; ++k)
-    (p1.size() < n1 ? p1 : p2).push_back(kPass[k]);
-  Tessel_Initialize();
-  for (size_t i = 0; i < n1; ++i) {
-    Tessel_PutSymbol(p1[i].first, p1[i].second);
-    if (i < n2) Tessel_PutSymbol(p2[i].first, p2[i].second);
-  }
-  ASSERT_EQ(whoIsOnMove, toMove);
-}
 
 // A position, a generator call (the threat generator's when `attacker` is set) and the
 // buffer: the groups in turn, each in any order, of moves with `value` and the threat flag.
