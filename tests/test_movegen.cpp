@@ -144,6 +144,16 @@ TEST(VctGenerateMoves, ThreatsForTheAttackerAnswersForTheDefender) {
   Build(twoThrees, {}, 1);
   vctCauseSquareP1 = 11;
   EXPECT_EQ(TakeMoveCategory(2, 1), 2);  // nodes below the mark are not counted
+  // Once a move is made, its opponent on move, only an attacking mover's mark becomes
+  // the stone count (twelve stones here).
+  int16_t c1 = 0, c2 = 0;
+  UpdateCauseSquare(0, 4, 7, &c1, &c2);
+  EXPECT_TRUE(c1 == 4 && c2 == 7);
+  UpdateCauseSquare(1, 4, 7, &c1, &c2);  // player 2 moved
+  EXPECT_TRUE(c1 == 4 && c2 == 12);
+  whoIsOnMove = 2;
+  UpdateCauseSquare(1, 4, 7, &c1, &c2);
+  EXPECT_TRUE(c1 == 12 && c2 == 7);
 }
 
 }  // namespace

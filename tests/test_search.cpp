@@ -125,6 +125,8 @@ TEST(Search, TimeOutKeepsTheLastIterationAndSearchesReproduce) {
   const int16_t depth = depthReached;
   ASSERT_TRUE(depth >= 1 && depth < 10) << depth;
   const std::vector<int> stopped = RootMoves();
+  Tessel_Search(0, 0, 1);  // depth 0 searches nothing and keeps the result
+  EXPECT_TRUE(depthReached == -1 && RootMoves() == stopped);
   searchTimeout = INT32_MAX;
   std::vector<int> runs[2];
   for (std::vector<int>& run : runs) {
