@@ -15,8 +15,42 @@ int16_t initialized = 0;
 constexpr int32_t kDefaultSearchTimeout = 1000;
 constexpr int32_t kDefaultMatchTimeout = 15000;
 
+// The game's stones in the order they were put, so that any of them can be
+// taken back. Their colours are on the board.
+int16_t gameRecord[kPlayableSquares];
+int16_t nbGameStones = 0;
+
 void ToBoardXY(int16_t squareIndex, int16_t* x, int16_t* y) {
   ConvertIndex_2_XY_Offset(squareIndex, *x, *y);
+}
+
+int16_t IndexOf(int16_t x, int16_t y) {
+  int16_t index = 0;
+  ConvertXY_Offset_2_Index(x, y, index);
+  return index;
+}
+
+void PutGameStone(int16_t index) {
+  PutSymbol(index);
+  gameRecord[nbGameStones++] = index;
+}
+
+// A new game with the recorded stones other than `index`, each in its colour
+// and in its order.
+void ReplayWithout(int16_t index) {
+  struct Stone {
+    int16_t squareIndex, owner;
+  };
+  Stone kept[kPlayableSquares];
+  int16_t nbKept = 0;
+  for (int16_t k = 0; k < nbGameStones; ++k) {
+    if (gameRecord[k] != index) kept[nbKept++] = {gameRecord[k], square[gameRecord[k]].symbol};
+  }
+  Tessel_Initialize();
+  for (int16_t k = 0; k < nbKept; ++k) {
+    whoIsOnMove = kept[k].owner;
+    PutGameStone(kept[k].squareIndex);
+  }
 }
 
 }  // namespace
@@ -29,6 +63,7 @@ void Tessel_Initialize() {
     useHistoryTable = 0;
     searchTimeout = kDefaultSearchTimeout;
     matchTimeout = kDefaultMatchTimeout;
+    maxNodes = 0;
   }
   InitializeBoard();
   InitializeSort();
@@ -37,16 +72,14 @@ void Tessel_Initialize() {
   InitializeEvaluate();
   InitializeMoveGenerator();
   whoIsOnMove = kPlayer1;
+  nbGameStones = 0;
 }
 
 void Tessel_PutSymbol(int16_t x, int16_t y) {
   // Any earlier search result is gone, also when the stone is refused.
   InitializeMoveGenerator();
-  int16_t index = 0;
-  ConvertXY_Offset_2_Index(x, y, index);
-  if (x < 0 || x >= kBoardSide || y < 0 || y >= kBoardSide) return;
-  if (square[index].symbol != kEmpty) return;
-  PutSymbol(index);
+  if (Tessel_GetSymbol(x, y) != kEmpty) return;
+  PutGameStone(IndexOf(x, y));
   whoIsOnMove = static_cast<int16_t>(3 - whoIsOnMove);
 }
 
@@ -93,4 +126,35 @@ int GameWon(int16_t squareIndex) {
   return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
 }
 
-bool Tessel_BoardFull() { return nbSymbolsPlaced >= kPlayableSquares; }
+bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight; }
+
+int16_t Tessel_GetSymbol(int16_t x, int16_t y) {
+  if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
+  return square[IndexOf(x, y)].symbol;
+}
+
+bool Tessel_SetBoardSize(int16_t width, int16_t height) {
+  const auto supported = [](int16_t side) { return side >= kMinBoardSide && side <= kBoardSide; };
+  if (!supported(width) || !supported(height)) return false;
+  boardWidth = width;
+  boardHeight = height;
+  Tessel_Initialize();
+  return true;
+}
+
+bool Tessel_TakeBack(int16_t x, int16_t y) {
+  const int16_t owner = Tessel_GetSymbol(x, y);
+  if (owner != kPlayer1 && owner != kPlayer2) return false;
+  const int16_t index = IndexOf(x, y);
+  InitializeMoveGenerator();
+  // The last stone is the one the undo stack can take back; between searches
+  // it holds the game's stones only.
+  if (nbGameStones > 0 && gameRecord[nbGameStones - 1] == index) {
+    RemoveSymbol();
+    --nbGameStones;
+  } else {
+    ReplayWithout(index);
+  }
+  whoIsOnMove = owner;
+  return true;
+}

@@ -1,5 +1,6 @@
 // The engine's public interface: initialise, put stones of the side to move,
-// search, and read the result. Coordinates are board coordinates 0..19.
+// search, and read the result. Coordinates are board coordinates, 0..width-1
+// and 0..height-1 of the board in play (20 x 20 unless set otherwise).
 #pragma once
 
 #include <cstdint>
@@ -16,5 +17,13 @@ void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, in
 void Tessel_ResetHashTable();
 // 1 when the side to move makes five by playing on the square index.
 int GameWon(int16_t squareIndex);
-// True when no empty playable square is left.
+// True when no empty square of the board is left.
 bool Tessel_BoardFull();
+// What stands on (x, y): 0 empty, 1 or 2 a player's stone, 3 off the board.
+int16_t Tessel_GetSymbol(int16_t x, int16_t y);
+// A new game on a board of width x height squares, each 5..20. False, and
+// nothing changed, for any other size.
+bool Tessel_SetBoardSize(int16_t width, int16_t height);
+// Takes the stone on (x, y) off the board; the side whose stone it was is then
+// to move. False, and nothing changed, when no stone stands there.
+bool Tessel_TakeBack(int16_t x, int16_t y);

@@ -3,14 +3,16 @@
 #include "evaluation/evaluate.h"
 
 BoardSquare square[kBoardCells];
+int16_t boardWidth = kBoardSide;
+int16_t boardHeight = kBoardSide;
 int16_t whoIsOnMove = kPlayer1;
 int16_t nbSymbolsPlaced = 0;
 
 namespace {
 
-constexpr bool IsPaddedPlayable(int x, int y) {
-  return x >= kBorderWidth && x < kBorderWidth + kBoardSide && y >= kBorderWidth &&
-         y < kBorderWidth + kBoardSide;
+constexpr bool IsPaddedPlayable(int x, int y, int width = kBoardSide, int height = kBoardSide) {
+  return x >= kBorderWidth && x < kBorderWidth + width && y >= kBorderWidth &&
+         y < kBorderWidth + height;
 }
 
 // Every walk of up to five steps along a line from a playable square, in
@@ -37,7 +39,7 @@ void InitializeBoard() {
     for (int16_t x = 0; x < kPaddedSide; ++x) {
       BoardSquare& sq = square[x + kPaddedSide * y];
       sq.index = static_cast<int16_t>(x + kPaddedSide * y);
-      sq.symbol = IsPaddedPlayable(x, y) ? kEmpty : kBorder;
+      sq.symbol = IsPaddedPlayable(x, y, boardWidth, boardHeight) ? kEmpty : kBorder;
     }
   }
 }
@@ -59,5 +61,5 @@ bool IsPlayableIndex(int16_t index) {
   int16_t x = 0;
   int16_t y = 0;
   ConvertIndex_2_XY_Offset(index, x, y);
-  return x >= 0 && x < kBoardSide && y >= 0 && y < kBoardSide;
+  return x >= 0 && x < boardWidth && y >= 0 && y < boardHeight;
 }

@@ -1,12 +1,14 @@
-// The playing surface: a 20 x 20 board embedded in a 30 x 30 array with a
-// five-square border frame on every side. The frame makes every line walk of
-// up to five steps from a playable square stay inside the array, so no line
-// walk ever tests bounds.
+// The playing surface: a board of up to 20 x 20 squares embedded in a 30 x 30
+// array with a border frame of at least five squares on every side. The frame
+// makes every line walk of up to five steps from a playable square stay inside
+// the array, so no line walk ever tests bounds. A smaller board is the top-left
+// corner of the 20 x 20 one; the squares beyond it are border squares too.
 #pragma once
 
 #include <cstdint>
 
-constexpr int kBoardSide = 20;
+constexpr int kBoardSide = 20;     // the largest board, and the default
+constexpr int kMinBoardSide = 5;   // a five must fit
 constexpr int kPaddedSide = 30;
 constexpr int kBorderWidth = 5;
 constexpr int kBoardCells = kPaddedSide * kPaddedSide;  // 900
@@ -26,6 +28,10 @@ struct BoardSquare {
 };
 
 extern BoardSquare square[kBoardCells];
+// Size of the board in play, each kMinBoardSide..kBoardSide; InitializeBoard
+// lays out the board of this size.
+extern int16_t boardWidth;
+extern int16_t boardHeight;
 // Side to move (1 or 2); PutSymbol places a stone of this side.
 extern int16_t whoIsOnMove;
 // Stones on the board, game and search stones alike.
@@ -34,10 +40,10 @@ extern int16_t nbSymbolsPlaced;
 void InitializeBoard();
 // Padded coordinates to index.
 void ConvertXY_2_Index(int16_t x, int16_t y, int16_t& index);
-// Board coordinates (0..19) to index; no range check.
+// Board coordinates to index; no range check.
 void ConvertXY_Offset_2_Index(int16_t x, int16_t y, int16_t& index);
 // Index to board coordinates, truncating division (remainder keeps the sign).
 void ConvertIndex_2_XY_Offset(int16_t index, int16_t& x, int16_t& y);
-// True for the 400 playable squares; false for the border and for any index
-// outside 0..899.
+// True for the playable squares of the board in play; false for the border
+// and for any index outside 0..899.
 bool IsPlayableIndex(int16_t index);

@@ -19,22 +19,36 @@ int16_t vctCauseSquareP2 = 0;
 
 namespace {
 
-constexpr int16_t kCentralAreaSize = 10;
-constexpr int16_t kCentralAreaStart = 5;
 constexpr int16_t kTooManyCandidates = 5;
+
+// The central band of one side of the board: about half of it, centred, so
+// 5..14 on a side of 20 and 1..3 on a side of 5.
+struct CentralBand {
+  int16_t start;
+  int16_t size;
+};
+CentralBand CentralBandOf(int16_t side) {
+  int16_t size = static_cast<int16_t>(side / 2);
+  if ((side - size) % 2 != 0) ++size;  // equal margins on both sides
+  return {static_cast<int16_t>((side - size) / 2), size};
+}
+
+int16_t RandomIn(CentralBand band) {
+  return static_cast<int16_t>(std::rand() % band.size + band.start);
+}
 
 // Board squares nearest the centre first, ties by square index: the fallback
 // when the random central square is taken.
 int16_t NearestEmptyToCentre() {
   int16_t best = -1;
   int bestDistance = 0;
-  for (int16_t y = 0; y < kBoardSide; ++y) {
-    for (int16_t x = 0; x < kBoardSide; ++x) {
+  for (int16_t y = 0; y < boardHeight; ++y) {
+    for (int16_t x = 0; x < boardWidth; ++x) {
       int16_t index = 0;
       ConvertXY_Offset_2_Index(x, y, index);
       if (square[index].symbol != kEmpty) continue;
-      const int dx = 2 * x - (kBoardSide - 1);
-      const int dy = 2 * y - (kBoardSide - 1);
+      const int dx = 2 * x - (boardWidth - 1);
+      const int dy = 2 * y - (boardHeight - 1);
       const int distance = dx * dx + dy * dy;
       if (best < 0 || distance < bestDistance) {
         best = index;
@@ -130,8 +144,8 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
 }
 
 void TakeRandomSquares() {
-  const auto x = static_cast<int16_t>(std::rand() % kCentralAreaSize + kCentralAreaStart);
-  const auto y = static_cast<int16_t>(std::rand() % kCentralAreaSize + kCentralAreaStart);
+  const int16_t x = RandomIn(CentralBandOf(boardWidth));
+  const int16_t y = RandomIn(CentralBandOf(boardHeight));
   int16_t index = 0;
   ConvertXY_Offset_2_Index(x, y, index);
   // Only a non-empty board can have the drawn square taken; never propose it.

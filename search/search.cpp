@@ -10,6 +10,7 @@
 
 int32_t searchTimeout = 1000;
 int32_t matchTimeout = 15000;
+int32_t maxNodes = 0;
 
 std::chrono::steady_clock::time_point startTime;
 float elapsedTime = 0;
@@ -28,14 +29,6 @@ int16_t plyReached = -1;
 
 namespace {
 
-// The per-move budget: the smaller of the move limit and a fifteenth of the
-// match, less the margin. In 64 bits so that extreme settings cannot overflow.
-int64_t BudgetMilliseconds() {
-  const int64_t perMove = int64_t{searchTimeout} - kTimeMargin;
-  const int64_t perMatchShare = int64_t{matchTimeout} / kMovesPerMatchBudget - kTimeMargin;
-  return std::min(perMove, perMatchShare);
-}
-
 // A first iteration that has not finished by then is stopped as well, even
 // without a move in hand: a threat search can grow far beyond any budget.
 constexpr int64_t kFirstIterationFloor = kTimeMargin;
@@ -48,8 +41,8 @@ void TakeIteration(int16_t depth, int32_t examinedBefore) {
   nbExaminedMovesLastPly = nbExaminedMoves - examinedBefore;
 }
 
-// The first iteration ran out of time: answer the most urgent candidate of
-// the root, unsearched, as depth 0.
+// The first iteration was stopped by the clock or the move cap: answer the
+// most urgent candidate of the root, unsearched, as depth 0.
 void TakeUnsearchedMove() {
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
@@ -58,6 +51,13 @@ void TakeUnsearchedMove() {
 }
 
 }  // namespace
+
+// In 64 bits so that extreme settings cannot overflow.
+int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs) {
+  const int64_t perMove = int64_t{searchTimeoutMs} - kTimeMargin;
+  const int64_t perMatchShare = int64_t{matchTimeoutMs} / kMovesPerMatchBudget - kTimeMargin;
+  return std::min(perMove, perMatchShare);
+}
 
 void InitializeSearch() {
   InitializeHistoryTable();
@@ -75,11 +75,14 @@ void InitializeSearch() {
 }
 
 int16_t CheckTimeout() {
+  // The move cap holds at every node, so that a capped search is the same
+  // whatever the clock and the earlier searches did.
+  if (maxNodes > 0 && nbExaminedMoves >= maxNodes) stopSearch = 1;
   if (++timerCounter != kClockSamplePeriod) return stopSearch;
   const std::chrono::duration<float, std::milli> elapsed =
       std::chrono::steady_clock::now() - startTime;
   elapsedTime = elapsed.count();
-  const int64_t budget = BudgetMilliseconds();
+  const int64_t budget = MoveBudget(searchTimeout, matchTimeout);
   const bool moveInHand = resultMoveBuffer.bestLineLength != 0;
   const int64_t limit = moveInHand ? budget : std::max(budget, kFirstIterationFloor);
   if (elapsedTime >= static_cast<float>(limit)) stopSearch = 1;

@@ -7,6 +7,8 @@
 // Settings, in milliseconds.
 extern int32_t searchTimeout;  // per move
 extern int32_t matchTimeout;   // rest of the match; a fifteenth of it per move
+// Moves a search may make before it stops, as it stops on time; 0: no limit.
+extern int32_t maxNodes;
 
 // Time state. startTime is the monotonic-clock instant the search began;
 // elapsedTime the milliseconds from it to the last clock sample.
@@ -30,6 +32,10 @@ constexpr uint16_t kClockSamplePeriod = 10001;  // calls of CheckTimeout per clo
 constexpr int32_t kTimeMargin = 100;            // milliseconds kept back from each budget
 constexpr int32_t kMovesPerMatchBudget = 15;
 
+// The per-move budget in milliseconds for these settings: the smaller of the
+// move limit and a fifteenth of the match, less the margin. At or below 0 a
+// search stops at its first clock sample once it has a move.
+int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs);
 void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
 void InitializeSearch();
 int16_t CheckTimeout();

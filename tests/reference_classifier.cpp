@@ -59,12 +59,12 @@ void Classify(Position& out) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
   auto SymbolAt = [](int x, int y) -> int {
-    if (x < 0 || x >= kBoardSide || y < 0 || y >= kBoardSide) return kBorder;
+    if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
     return square[x + kPaddedSide * y + kFirstPlayableIndex].symbol;
   };
   out = Position{};
-  for (int y = 0; y < kBoardSide; ++y) {
-    for (int x = 0; x < kBoardSide; ++x) {
+  for (int y = 0; y < boardHeight; ++y) {
+    for (int x = 0; x < boardWidth; ++x) {
       const int s = x + kPaddedSide * y + kFirstPlayableIndex;
       const bool empty = SymbolAt(x, y) == kEmpty;
       out.stones += !empty;

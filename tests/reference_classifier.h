@@ -29,6 +29,6 @@ struct Position {  // filled in for the playable squares only
 int LineCategory(uint32_t code, int player);  // 0..9 for player 1 or 2
 int MoveCategory(const int lineCategory[4]);  // 0..16
 int64_t Weight(int category);                 // what one player-1 node adds to the value
-void Classify(Position& out);                 // reads square[].symbol of playable squares only
+void Classify(Position& out);  // reads the size and the stones of the board in play
 
 }  // namespace reference

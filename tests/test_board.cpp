@@ -8,13 +8,17 @@
 namespace {
 
 TEST(Board, FrameSurroundsThePlayableSquaresAndConversionsRoundTrip) {
-  InitializeBoard();
-  for (int i = 0; i < kBoardCells; ++i) {
-    const int16_t x = int16_t(i % kPaddedSide - 5), y = int16_t(i / kPaddedSide - 5);
-    const bool inside = x >= 0 && x < 20 && y >= 0 && y < 20;
-    ASSERT_EQ(square[i].index, i);
-    ASSERT_EQ(square[i].symbol, inside ? kEmpty : kBorder) << i;
-    ASSERT_EQ(IsPlayableIndex(int16_t(i)), inside) << i;
+  // A smaller board is the top-left corner of the largest; the rest is border.
+  for (auto [w, h] : {std::pair{5, 5}, {8, 13}, {20, 20}}) {
+    boardWidth = int16_t(w), boardHeight = int16_t(h);
+    InitializeBoard();
+    for (int i = 0; i < kBoardCells; ++i) {
+      const int16_t x = int16_t(i % kPaddedSide - 5), y = int16_t(i / kPaddedSide - 5);
+      const bool inside = x >= 0 && x < w && y >= 0 && y < h;
+      ASSERT_EQ(square[i].index, i);
+      ASSERT_EQ(square[i].symbol, inside ? kEmpty : kBorder) << i;
+      ASSERT_EQ(IsPlayableIndex(int16_t(i)), inside) << i;
+    }
   }
   for (int16_t i : {-1, -155, 900, 1055, INT16_MAX, INT16_MIN}) EXPECT_FALSE(IsPlayableIndex(i));
   // {x, y, index}: corners, steps outside, array ends, negatives (remainder keeps its sign).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 #include <utility>
@@ -202,6 +203,40 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
   Tessel_Search(4, 0, 1);
   EXPECT_TRUE(nbExaminedMoves > 0 && nbUndoSquares == undo && zobristKey == key);
   EXPECT_EQ(StateFaults(start), "");
+}
+
+// Stones taken back through the facade, the last one by the undo stack and
+// earlier ones by replaying the game, on boards of several sizes: the state is
+// what the remaining stones make, and the owner of the stone is to move.
+TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
+  std::mt19937 rng(2718);
+  for (auto [w, h] : {std::pair{5, 5}, {7, 12}, {15, 15}, {20, 20}}) {
+    ASSERT_TRUE(Tessel_SetBoardSize(int16_t(w), int16_t(h)));
+    std::vector<std::array<int16_t, 3>> stones;  // x, y, owner in the order put
+    for (int step = 0; step < 150; ++step) {
+      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " step " + std::to_string(step));
+      const auto x = int16_t(rng() % w), y = int16_t(rng() % h);
+      if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
+        if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, whoIsOnMove});
+        Tessel_PutSymbol(x, y);
+        continue;
+      }
+      const size_t k = rng() % 2 ? stones.size() - 1 : rng() % stones.size();
+      const auto [tx, ty, owner] = stones[k];
+      ASSERT_TRUE(Tessel_TakeBack(tx, ty));
+      stones.erase(stones.begin() + long(k));
+      ASSERT_TRUE(whoIsOnMove == owner && Tessel_GetSymbol(tx, ty) == kEmpty);
+      uint64_t start = zobristKey;  // the key is checked where stones come and go one by one
+      for (auto [sx, sy, sOwner] : stones) {
+        ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
+        start ^= sOwner == kPlayer1 ? codePlayer1[At(sx, sy)] : codePlayer2[At(sx, sy)];
+      }
+      ASSERT_EQ(StateFaults(start), "");
+    }
+    EXPECT_FALSE(Tessel_TakeBack(int16_t(w), 0) || Tessel_TakeBack(-1, 0));
+  }
+  EXPECT_FALSE(Tessel_SetBoardSize(4, 20) || Tessel_SetBoardSize(20, 21));
+  EXPECT_TRUE(boardWidth == 20 && boardHeight == 20);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "engine/tessel.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
+#include "search/historytable.h"
+#include "search/search.h"
 #include "tests/positions.h"
 
 namespace {
@@ -93,16 +95,23 @@ TEST(MoveBuffer, HoldsTwentyMovesAndATakeStillCountsAll) {
 }
 
 TEST(GenerateMoves, FallsBackOnOneEmptySquare) {
-  Tessel_Initialize();
-  std::set<int16_t> drawn;
-  for (int i = 0; i < 40; ++i) {
-    GenerateMoves();
-    ASSERT_EQ(pMoveBuffer->count, 1);
-    const int16_t s = pMoveBuffer->moves[0].squareIndex;
-    EXPECT_TRUE(s % 30 >= 10 && s % 30 <= 19 && s / 30 >= 10 && s / 30 <= 19) << s;
-    drawn.insert(s);
+  // An empty board: one random square, drawn anew by every call, that ranges
+  // over the central band of each side (about half of it) on every board size.
+  const int sizes[][6] = {{20, 20, 5, 14, 5, 14}, {5, 7, 1, 3, 2, 4}, {15, 6, 4, 10, 1, 4}};
+  for (const auto& [w, h, xLow, xHigh, yLow, yHigh] : sizes) {
+    ASSERT_TRUE(Tessel_SetBoardSize(int16_t(w), int16_t(h)));
+    int seen[4] = {99, -1, 99, -1};  // the least and greatest x and y drawn
+    for (int i = 0; i < 200; ++i) {
+      GenerateMoves();
+      ASSERT_EQ(pMoveBuffer->count, 1);
+      const int x = pMoveBuffer->moves[0].squareIndex % 30 - 5;
+      const int y = pMoveBuffer->moves[0].squareIndex / 30 - 5;
+      seen[0] = std::min(seen[0], x), seen[1] = std::max(seen[1], x);
+      seen[2] = std::min(seen[2], y), seen[3] = std::max(seen[3], y);
+    }
+    EXPECT_EQ(std::vector<int>(seen, seen + 4), std::vector<int>({xLow, xHigh, yLow, yHigh})) << w;
   }
-  EXPECT_GT(drawn.size(), 1u);  // every call draws anew
+  ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
   // A board tiled without three in a row, with two holes: no empty square has
   // a line, yet the fallback names an empty square, until the board is full.
   Stones p1, p2;
@@ -154,6 +163,25 @@ TEST(VctGenerateMoves, ThreatsForTheAttackerAnswersForTheDefender) {
   whoIsOnMove = 2;
   UpdateCauseSquare(1, 4, 7, &c1, &c2);
   EXPECT_TRUE(c1 == 12 && c2 == 7);
+}
+
+// On, the history table orders a buffer by the cut-offs of its squares in this
+// search, most first; off, the buffer keeps the generator's order.
+TEST(HistoryTable, OrdersMovesByTheirCutoffs) {
+  Tessel_Initialize();
+  const int16_t s1 = Sq({1, 1}), s2 = Sq({2, 2}), s3 = Sq({3, 3});
+  for (int16_t on : {0, 1}) {
+    useHistoryTable = on;
+    InitializeSearch();
+    pMoveBuffer->count = 0;
+    for (int16_t s : {s2, s3, s1}) InsertToMoveBuffer(s, 0);
+    for (int16_t s : {s1, s1, s2, s1}) RecordHistoryTable(&pMoveBuffer->moves[s == s1 ? 2 : 0]);
+    SortMoves(pMoveBuffer);
+    std::vector<int16_t> order;
+    for (int i = 0; i < pMoveBuffer->count; ++i) order.push_back(pMoveBuffer->moves[i].squareIndex);
+    const std::vector<int16_t> expected = on ? std::vector{s1, s2, s3} : std::vector{s2, s3, s1};
+    EXPECT_EQ(order, expected);
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ struct Clock {
     Tessel_Initialize();
     searchTimeout = search;
     matchTimeout = INT32_MAX;
+    maxNodes = 0;
   }
 };
 
@@ -139,6 +140,49 @@ TEST(Search, TimeOutKeepsTheLastIterationAndSearchesReproduce) {
     }
   }
   EXPECT_EQ(runs[0], runs[1]);
+}
+
+// The clock is read on every 10,001st check, counted across searches; the move
+// cap holds at every check; without a move in hand the search is not stopped
+// before the first iteration's floor.
+TEST(Search, TimeChecksSampleTheClockOnEvery10001stCall) {
+  Clock clock(0);  // no budget: the first sample with a move in hand stops
+  InitializeSearch();
+  startTime -= std::chrono::milliseconds(50);
+  timerCounter = 0;
+  for (int call = 1; call < 10001; ++call) ASSERT_EQ(CheckTimeout(), 0) << call;
+  EXPECT_TRUE(CheckTimeout() == 0 && elapsedTime >= 50 && timerCounter == 0);  // no move yet
+  resultMoveBuffer.bestLineLength = 1;
+  for (int call = 1; call < 10001; ++call) ASSERT_EQ(CheckTimeout(), 0) << call;
+  EXPECT_EQ(CheckTimeout(), 1);
+  InitializeSearch();
+  maxNodes = 7;
+  nbExaminedMoves = 6;
+  EXPECT_EQ(CheckTimeout(), 0);
+  nbExaminedMoves = 7;
+  EXPECT_EQ(CheckTimeout(), 1);
+}
+
+// Every search starts its statistics afresh, and the facade reports each root
+// move's subtree: the moves made from MakeMove to UnmakeMove, itself included.
+TEST(Search, StatisticsAndRootSubtrees) {
+  Clock clock;
+  Build(kQuietP1, kQuietP2, 1);
+  nbExaminedMoves = nbCutoffs = nbMoveGenerations = nbExaminedMovesLastPly = 1 << 30;
+  Tessel_Search(2, 0, 1);
+  EXPECT_TRUE(nbExaminedMoves < 1 << 20 && nbCutoffs < 1 << 20 && nbMoveGenerations < 1 << 20);
+  EXPECT_TRUE(nbCutoffs > 0 && nbExaminedMovesLastPly > 0 && plyReached >= 2 && depthReached == 2);
+  int64_t subtrees = 0;
+  for (int16_t i = 0; i < Tessel_GetNbPossibleMoves(); ++i) {
+    int16_t x, y, side, value;
+    int32_t nodes;
+    Tessel_GetPossibleMove(i, &x, &y, &side, &value, &nodes);
+    const MoveRecord& m = resultMoveBuffer.moves[i];
+    EXPECT_TRUE(m.squareIndex == x + 30 * y + 155 && side == 1 && value == m.value) << i;
+    EXPECT_TRUE(nodes >= 1 && nodes == m.nbExaminedAfter - m.nbExaminedBefore) << i;
+    subtrees += nodes;
+  }
+  EXPECT_LE(subtrees, nbExaminedMovesLastPly);
 }
 
 // In this position the threat search of the first iteration alone runs for
