@@ -1,5 +1,6 @@
 #include "protocol/pipe.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <strings.h>
 
 #include "engine/tessel.h"
+#include "evaluation/board.h"
 #include "search/search.h"
 
 char cmd[kCommandBufferSize];
@@ -21,10 +23,19 @@ int16_t protocolSearchDepth = 10;
 
 namespace {
 
-constexpr int16_t kMaxCoordinate = 19;
 constexpr int16_t kMaxPlayerNumber = 2;
-constexpr long long kSupportedBoardSize = 20;
+constexpr int16_t kOwnStone = 1;       // third number of a position line
+constexpr int16_t kOpponentStone = 2;
+// Rule bits of games other than freestyle: exactly five, renju, caro.
+constexpr int32_t kOtherRuleBits = 1 | 4 | 8;
 constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
+constexpr char kOccupied[] = "ERROR square is occupied";
+constexpr char kNoStone[] = "ERROR square is empty";
+constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
+constexpr char kOtherRule[] = "ERROR unsupported rule, only freestyle is played: five or more in a row wins";
+
+// INFO max_depth: a cap on the depth of every search; 0 for none.
+int32_t maxDepthSetting = 0;
 
 FILE* Input() { return pipeInput != nullptr ? pipeInput : stdin; }
 FILE* Output() { return pipeOutput != nullptr ? pipeOutput : stdout; }
@@ -63,6 +74,11 @@ int32_t ReadInt32(const char* text) {
   return static_cast<int32_t>(v);
 }
 
+int16_t SearchDepth() {
+  if (maxDepthSetting <= 0 || maxDepthSetting >= protocolSearchDepth) return protocolSearchDepth;
+  return static_cast<int16_t>(maxDepthSetting);
+}
+
 // Searches the current position and answers the best move; on a full board
 // there is no move to give.
 void AnswerMove(bool putOwnStone) {
@@ -70,7 +86,7 @@ void AnswerMove(bool putOwnStone) {
     SendResponse("ERROR board is full");
     return;
   }
-  Tessel_Search(protocolSearchDepth, 0, 1);
+  Tessel_Search(SearchDepth(), 0, 1);
   int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
   Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
   char reply[32];
@@ -79,8 +95,19 @@ void AnswerMove(bool putOwnStone) {
   if (putOwnStone) Tessel_PutSymbol(x, y);
 }
 
-void CommandStart() {
-  Tessel_Initialize();
+// A stone the manager reports must go on an empty square of the board;
+// otherwise the error line is the answer and nothing happens.
+bool IsFreeSquare(int16_t x, int16_t y) {
+  const int16_t symbol = Tessel_GetSymbol(x, y);
+  if (symbol == kBorder) SendResponse(kParameterError);
+  if (symbol == kPlayer1 || symbol == kPlayer2) SendResponse(kOccupied);
+  return symbol == kEmpty;
+}
+
+// A new game on a board of width x height, each 5..20.
+void CommandStart(long long width, long long height) {
+  const auto side = [](long long n) { return static_cast<int16_t>(std::clamp(n, 0LL, 99LL)); };
+  if (!Tessel_SetBoardSize(side(width), side(height))) return SendResponse(kBadBoardSize);
   SendResponse("OK");
   started = 1;
 }
@@ -101,21 +128,34 @@ void CommandEnd() { sessionEnded = true; }
 void HandleInfo(const char* arg) {
   struct InfoKey {
     const char* name;
-    int32_t* setting;  // null: accepted and ignored
+    void (*apply)(const char* value);
   };
-  const InfoKey keys[] = {
-      {"max_memory", nullptr}, {"timeout_match", &matchTimeout}, {"timeout_turn", &searchTimeout},
-      {"time_left", &matchTimeout}, {"game_type", nullptr}, {"rule", nullptr},
-      {"evaluate", nullptr},
+  static constexpr InfoKey kKeys[] = {
+      {"max_memory", [](const char*) {}},
+      // Managers send timeout_match 0 for a match without limit.
+      {"timeout_match",
+       [](const char* v) {
+         matchTimeout = ReadInt32(v);
+         if (matchTimeout == 0) matchTimeout = std::numeric_limits<int32_t>::max();
+       }},
+      {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }},
+      {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }},
+      {"game_type", [](const char*) {}},
+      // Accepted whatever it is; only the manager must learn that the game
+      // will be freestyle.
+      {"rule",
+       [](const char* v) {
+         if ((ReadInt32(v) & kOtherRuleBits) != 0) SendResponse(kOtherRule);
+       }},
+      {"evaluate", [](const char*) {}},
+      // Caps that make searches reproducible and cheap; 0 lifts them.
+      {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }},
+      {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }},
   };
-  for (const InfoKey& key : keys) {
+  for (const InfoKey& key : kKeys) {
     const char* value = ParseCommandParameter(key.name, arg);
     if (value == nullptr) continue;
-    if (key.setting != nullptr) *key.setting = ReadInt32(value);
-    // Managers send timeout_match 0 for a match without limit.
-    if (key.setting != nullptr && std::strcmp(key.name, "timeout_match") == 0 && matchTimeout == 0) {
-      matchTimeout = std::numeric_limits<int32_t>::max();
-    }
+    key.apply(value);
     return;
   }
   SendResponse("ERROR INFO wrong parameter");
@@ -124,24 +164,31 @@ void HandleInfo(const char* arg) {
 void HandleStart(const char* arg) {
   char* end = nullptr;
   const long long size = std::strtoll(arg, &end, 10);
-  // Only a size that reads as a number other than 20 is refused.
-  if (end != arg && size != kSupportedBoardSize) {
-    SendResponse("ERROR unsupported board size, only 20 is supported");
-    return;
-  }
-  CommandStart();
+  // Text that is not a number is ignored: the full board.
+  CommandStart(end == arg ? kBoardSide : size, end == arg ? kBoardSide : size);
+}
+
+void HandleRectStart(const char* arg) {
+  int16_t size[2];
+  if (!ReadShorts(arg, size, 2)) return SendResponse(kBadBoardSize);
+  CommandStart(size[0], size[1]);
+}
+
+void HandleRestart(const char*) {
+  Tessel_Initialize();
+  SendResponse("OK");
 }
 
 void HandleTurn(const char* arg) {
   int16_t x = 0, y = 0;
   if (!ParseXY(arg, &x, &y)) return SendResponse(kParameterError);
-  CommandTurn(x, y);
+  if (IsFreeSquare(x, y)) CommandTurn(x, y);
 }
 
 void HandlePut(const char* arg) {
   int16_t x = 0, y = 0, z = 0;
   if (!ParseXYZ(arg, &x, &y, &z)) return SendResponse(kParameterError);
-  CommandPut(x, y);
+  if (IsFreeSquare(x, y)) CommandPut(x, y);
 }
 
 void HandleBest(const char* arg) {
@@ -153,16 +200,67 @@ void HandleBest(const char* arg) {
 void HandlePlay(const char* arg) {
   int16_t x = 0, y = 0;
   if (!ParseXY(arg, &x, &y)) return SendResponse(kParameterError);
-  Tessel_PutSymbol(x, y);
+  if (IsFreeSquare(x, y)) Tessel_PutSymbol(x, y);
+}
+
+void HandleTakeBack(const char* arg) {
+  int16_t x = 0, y = 0;
+  if (!ParseXY(arg, &x, &y) || Tessel_GetSymbol(x, y) == kBorder) {
+    return SendResponse(kParameterError);
+  }
+  SendResponse(Tessel_TakeBack(x, y) ? "OK" : kNoStone);
 }
 
 void HandleBegin(const char*) { CommandBegin(); }
 
 void HandleAbout(const char*) { SendResponse(infotext); }
 
-// A new game from the position lines that follow, closed by DONE. Stones
-// alternate in colour whatever the lines say; a line that is neither a
-// position nor DONE ends the block and keeps the stones put so far.
+// The stones of a BOARD block, in the order listed; a line on a square off
+// the board or already listed is skipped.
+class PositionLines {
+ public:
+  void Add(int16_t x, int16_t y, int16_t owner) {
+    if (Tessel_GetSymbol(x, y) == kBorder || listed_[y][x]) return;
+    listed_[y][x] = true;
+    lines_[count_++] = {x, y, owner};
+  }
+
+  // The third numbers name the owners, 1 the engine and 2 its opponent, and
+  // the engine moves next. When a game can reach such a position (as many
+  // stones of each, or one more of the opponent's) the stones take the
+  // colours they name, put alternately in their listed order; otherwise they
+  // alternate in colour in the order listed.
+  void Put() const {
+    int16_t owned[3] = {};  // [0]: numbers other than 1 and 2
+    for (int16_t k = 0; k < count_; ++k) ++owned[IsOwner(lines_[k].owner) ? lines_[k].owner : 0];
+    const int16_t own = owned[kOwnStone], opponent = owned[kOpponentStone];
+    if (owned[0] != 0 || (opponent != own && opponent != own + 1)) {
+      for (int16_t k = 0; k < count_; ++k) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
+      return;
+    }
+    int16_t next[3] = {0, 0, 0};  // per owner, the next of its lines to put
+    int16_t mover = own == opponent ? kOwnStone : kOpponentStone;
+    for (int16_t k = 0; k < count_; ++k, mover = static_cast<int16_t>(3 - mover)) {
+      while (lines_[next[mover]].owner != mover) ++next[mover];
+      const Line& line = lines_[next[mover]++];
+      Tessel_PutSymbol(line.x, line.y);
+    }
+  }
+
+ private:
+  struct Line {
+    int16_t x, y, owner;
+  };
+  static bool IsOwner(int16_t n) { return n == kOwnStone || n == kOpponentStone; }
+
+  Line lines_[kPlayableSquares];
+  int16_t count_ = 0;
+  bool listed_[kBoardSide][kBoardSide] = {};
+};
+
+// A new game from the position lines that follow, closed by DONE, which the
+// engine answers and plays. A line that is neither a position nor DONE ends
+// the block and keeps the stones listed before it.
 void HandleBoard(const char*) {
   if (started == 0) {
     Tessel_Initialize();
@@ -170,14 +268,16 @@ void HandleBoard(const char*) {
     started = 1;
   }
   Tessel_Initialize();
+  PositionLines lines;
   while (GetLine()) {
     int16_t x = 0, y = 0, z = 0;
     if (ParseXYZ(cmd, &x, &y, &z)) {
-      Tessel_PutSymbol(x, y);
+      lines.Add(x, y, z);
       continue;
     }
+    lines.Put();
     if (ParseCommandParameter("DONE", cmd) != nullptr) {
-      AnswerMove(false);
+      AnswerMove(true);
     } else {
       SendResponse(kParameterError);
     }
@@ -198,7 +298,8 @@ constexpr Command kCommands[] = {
     {"INFO", HandleInfo, false},   {"START", HandleStart, false}, {"TURN", HandleTurn, true},
     {"PUT", HandlePut, true},      {"BEST", HandleBest, true},    {"PLAY", HandlePlay, true},
     {"BEGIN", HandleBegin, true},  {"ABOUT", HandleAbout, false}, {"BOARD", HandleBoard, false},
-    {"END", HandleEnd, false},
+    {"END", HandleEnd, false},     {"RESTART", HandleRestart, true},
+    {"TAKEBACK", HandleTakeBack, true}, {"RECTSTART", HandleRectStart, false},
 };
 
 }  // namespace
@@ -283,7 +384,7 @@ void SendMessage() {
 
 bool ParseXY(const char* text, int16_t* x, int16_t* y) {
   int16_t v[2];
-  if (!ReadShorts(text, v, 2) || v[0] > kMaxCoordinate || v[1] > kMaxCoordinate) return false;
+  if (!ReadShorts(text, v, 2) || v[0] >= boardWidth || v[1] >= boardHeight) return false;
   *x = v[0];
   *y = v[1];
   return true;
@@ -291,7 +392,7 @@ bool ParseXY(const char* text, int16_t* x, int16_t* y) {
 
 bool ParseXYZ(const char* text, int16_t* x, int16_t* y, int16_t* z) {
   int16_t v[3];
-  if (!ReadShorts(text, v, 3) || v[0] > kMaxCoordinate || v[1] > kMaxCoordinate ||
+  if (!ReadShorts(text, v, 3) || v[0] >= boardWidth || v[1] >= boardHeight ||
       v[2] > kMaxPlayerNumber) {
     return false;
   }

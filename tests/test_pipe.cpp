@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/process_harness.h"
+#include "tools/harness/manager.h"
 
 namespace {
 

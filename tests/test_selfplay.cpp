@@ -1,76 +1,114 @@
-// Whole games of the engine against itself through two processes, judged by a referee.
+// Whole games through the real executable, driven as tournament managers and
+// board programs drive it, with the referee on every move.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
-#include "tests/process_harness.h"
-#include "tests/referee.h"
+#include "tools/harness/manager.h"
 
 namespace {
 
 using Outcome = Referee::Outcome;
 
-TEST(Referee, JudgesLegalityAndFivesOfAnyLength) {
+TEST(Referee, JudgesLegalityFivesAndFaults) {
   Referee r;
   EXPECT_EQ(r.Play(-1, 0), Outcome::kIllegal);
   for (int k = 0; k < 4; ++k) {  // player 1 up an anti-diagonal from the edge, player 2 on row 0
     EXPECT_EQ(r.Play(k, 19 - k), Outcome::kPlaying);
     EXPECT_EQ(r.Play(10 + k, 0), Outcome::kPlaying);
   }
-  EXPECT_EQ(r.Play(0, 19), Outcome::kIllegal);
-  EXPECT_EQ(r.LineLength(9, 0, 2), 5);
+  // Player 1 to move has a five at (4,15), player 2 has two at (9,0) and (14,0).
+  EXPECT_EQ(r.Fault(0, 19), "illegal");
+  EXPECT_EQ(r.Fault(9, 0), "misses a five");
+  r.TakeBack();  // (13,0): player 2 to move, with no five of its own
+  EXPECT_EQ(r.Fault(14, 0), "leaves a five open");
+  EXPECT_EQ(r.Fault(4, 15), "");
+  r.Play(13, 0);
   EXPECT_EQ(r.Play(4, 15), Outcome::kFive);
-  Referee six;  // filling the gap of 1 1 1 _ 1 1 makes six, which wins too
-  for (int x : {0, 1, 2, 4, 5}) six.cells[7][x] = 1;
-  EXPECT_EQ(six.Play(3, 7), Outcome::kFive);
+  Referee narrow(5, 8);  // filling the gap of 1 1 1 _ 1 across a board five wide
+  for (int x : {0, 1, 2, 4}) {
+    narrow.Play(x, 7);
+    narrow.Play(x, 0);
+  }
+  EXPECT_EQ(narrow.Fault(5, 0), "illegal");
+  EXPECT_EQ(narrow.Play(3, 7), Outcome::kFive);
 }
 
-// Empty when (x, y) is legal and makes a five the mover has, or else blocks one
-// of the opponent's if there is one; otherwise the fault.
-std::string Fault(const Referee& r, int x, int y) {
-  const int me = r.toMove, you = 3 - me;
-  bool own = false, threat = false;
-  for (int i = 0; i < 400; ++i) {
-    own |= r.IsEmpty(i % 20, i / 20) && r.LineLength(i % 20, i / 20, me) >= 5;
-    threat |= r.IsEmpty(i % 20, i / 20) && r.LineLength(i % 20, i / 20, you) >= 5;
+// Two engine processes play game after game under one manager, each game under
+// its own time control, board size and opening. The tolerance is generous: only
+// a hang fails here, reply times are for tools/reply_times to measure.
+TEST(SelfPlay, GamesUnderAManagerEndLegally) {
+  struct Game {
+    TimeControl time;
+    int boardSide, opening;
+  };
+  const Game games[] = {
+      {{"150 ms per move", 150, 0}, 20, 0},
+      {{"4 s match", 1000, 4000}, 20, 1},
+      {{"150 ms per move", 150, 0}, 15, 2},
+      {{"2 s match", 2000, 2000}, 20, 3},
+  };
+  ManagedEngine first, second;
+  ManagedEngine* engines[2] = {&first, &second};
+  for (const Game& g : games) {
+    const GameResult result = PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000);
+    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide;
+    EXPECT_GT(result.replies, 4);
+    std::swap(engines[0], engines[1]);  // the same processes, colours swapped
   }
-  if (!r.IsEmpty(x, y)) return "illegal";
-  if (r.LineLength(x, y, me) >= 5) return "";
-  return own ? "misses a five" : threat && r.LineLength(x, y, you) < 5 ? "leaves a five open" : "";
+  EXPECT_EQ(first.about(), kAboutLine);
+  EXPECT_TRUE(first.End() && second.End());
 }
 
-// Two engines told each other's moves after the same opening, the first moving with
-// BEGIN. 100 ms per move leave no budget after the margin: each search stops at its
-// first clock sample, so a game depends on the engine alone.
-Stones SelfPlay(const Stones& opening) {
-  EngineProcess engines[2];
-  Referee referee;
-  for (EngineProcess& e : engines) {
-    EXPECT_EQ(e.Ask("INFO timeout_turn 100\nSTART"), "OK");
-    for (auto [x, y] : opening) e.WriteLine("PLAY " + std::to_string(x) + "," + std::to_string(y));
-  }
-  for (auto [x, y] : opening) referee.Play(x, y);
-  Stones moves;
-  std::optional<std::string> reply = engines[0].Ask("BEGIN");
-  for (Outcome end = Outcome::kPlaying; end == Outcome::kPlaying;) {
-    int x = -1, y = -1;
-    ParseMoveReply(reply.value_or(""), &x, &y);
-    EXPECT_EQ(Fault(referee, x, y), "")
-        << "move " << moves.size() + 1 << ": " << reply.value_or("none");
-    if ((end = referee.Play(x, y)) == Outcome::kIllegal) break;
-    moves.emplace_back(x, y);
-    if (end == Outcome::kFive) break;
-    reply = engines[moves.size() % 2].Ask("TURN " + *reply);
-    EXPECT_TRUE(end != Outcome::kBoardFull || reply == "ERROR board is full");
-  }
-  for (EngineProcess& e : engines) EXPECT_EQ(e.Finish(), 0);
-  return moves;
+const std::vector<std::string> kFixedDepth = {"INFO timeout_turn 60000", "INFO timeout_match 0",
+                                              "INFO max_depth 2"};
+
+// The engine must block twice: (6,6) then (12,10). Both stones are taken back,
+// the human plays (12,10) instead, and the engine must block (11,10) as an engine
+// that never saw them does.
+TEST(BoardProgram, TakeBacksAnswerAsIfTheStonesWereNeverPlayed) {
+  BoardProgram gui(20, kFixedDepth);
+  const Stones human = {{2, 2}, {8, 10}, {3, 3}, {9, 10}, {4, 4}, {10, 10}, {5, 5}};
+  const Stones engine = {{1, 1}, {7, 10}, {15, 3}, {16, 3}, {17, 4}, {3, 16}};
+  ASSERT_EQ(gui.Load(InPlayOrder(human, engine)), "6,6");
+  ASSERT_EQ(gui.Turn(11, 10), "12,10");
+  ASSERT_TRUE(gui.TakeBack(2));
+  ASSERT_EQ(gui.Turn(12, 10), "11,10");
+  Stones replayed = gui.referee().stones();
+  replayed.pop_back();
+  BoardProgram fresh(20, kFixedDepth);
+  EXPECT_EQ(fresh.Load(replayed), "11,10");
 }
 
-TEST(SelfPlay, GamesEndLegallyAndRepeatExactly) {
-  EXPECT_EQ(SelfPlay({{9, 10}, {9, 9}}), SelfPlay({{9, 10}, {9, 9}}));
-  EXPECT_EQ(SelfPlay({{8, 11}, {10, 9}}), SelfPlay({{8, 11}, {10, 9}}));
+// Random human moves near the stones, with the last two taken back now and then
+// and new games by RESTART: every engine move stays legal and sound.
+TEST(BoardProgram, TakeBacksAndRestartsKeepTheEngineInStep) {
+  BoardProgram gui(15, {"INFO timeout_turn 200", "INFO max_depth 3"});
+  std::mt19937 random(2026);
+  ASSERT_TRUE(gui.Load({{7, 7}}));
+  for (int turn = 1; turn <= 60; ++turn) {
+    if (gui.outcome() != Outcome::kPlaying) {
+      ASSERT_TRUE(gui.Restart());
+      ASSERT_TRUE(gui.Load({}));
+    }
+    const int takeBacks = turn % 10 == 0 ? 4 : 2;
+    if (turn % 5 == 0 && static_cast<int>(gui.referee().stones().size()) > takeBacks) {
+      ASSERT_TRUE(gui.TakeBack(takeBacks));
+    }
+    const Referee& r = gui.referee();
+    int x, y;
+    do {
+      const auto [cx, cy] = r.stones()[random() % r.stones().size()];
+      x = cx + static_cast<int>(random() % 5) - 2;
+      y = cy + static_cast<int>(random() % 5) - 2;
+    } while (!r.IsEmpty(x, y));
+    const std::optional<std::string> reply = gui.Turn(x, y);
+    if (reply) {
+      EXPECT_EQ(gui.fault(), "") << "turn " << turn << ": " << *reply;
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Runs the built engine as a child process over pipes, as a game manager does.
-// Every wait has a deadline and a child still alive when its handle goes away is
+// Runs the engine as a child process over pipes, as a game manager does. Every
+// wait has a deadline and a child still alive when its handle goes away is
 // killed, so a faulty engine fails a test instead of hanging it.
 #pragma once
 
@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 constexpr int kDefaultTimeoutMs = 30000;
@@ -17,9 +16,14 @@ inline constexpr std::string_view kAboutLine =
     "name=\"Tessel\", version=\"0.1\", author=\"Tessel developers\", country=\"Internet\", "
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
 
+// The command that starts the engine: the environment's TESSEL_ENGINE split on
+// blanks (for example "wine build-win/pbrain-tessel.exe"), else the engine
+// built beside the harness.
+std::vector<std::string> EngineCommand();
+
 class EngineProcess {
  public:
-  EngineProcess();
+  explicit EngineProcess(const std::vector<std::string>& command = EngineCommand());
   ~EngineProcess();
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
@@ -27,10 +31,11 @@ class EngineProcess {
   // Writes all bytes, reading the output meanwhile; false if the engine stopped reading.
   bool Write(std::string_view bytes, int timeoutMs = kDefaultTimeoutMs);
   bool WriteLine(std::string_view line) { return Write(std::string(line) + '\n'); }
-  // The next output line without its newline; nullopt on timeout or end of output.
+  // The next output line without its line end (LF or CR LF); nullopt on timeout
+  // or end of output.
   std::optional<std::string> ReadLine(int timeoutMs = kDefaultTimeoutMs);
-  std::optional<std::string> Ask(std::string_view line) {
-    return WriteLine(line) ? ReadLine() : std::nullopt;
+  std::optional<std::string> Ask(std::string_view line, int timeoutMs = kDefaultTimeoutMs) {
+    return WriteLine(line) ? ReadLine(timeoutMs) : std::nullopt;
   }
   // Delivers the queued input, closes it, collects the output and waits for the
   // exit: the exit code, 128 + the signal, or -1 past the deadline (the handle kills it).
@@ -55,11 +60,3 @@ struct RunResult {
 };
 // Starts the engine, writes all input, closes it and collects all output.
 RunResult RunEngine(std::string_view input, int timeoutMs = kDefaultTimeoutMs);
-
-// "x,y" with two decimal numbers 0..19 and nothing else.
-bool ParseMoveReply(std::string_view reply, int* x, int* y);
-
-using Stones = std::vector<std::pair<int, int>>;
-// BOARD, the stones of p1 and p2 alternating as the engine colours them (|p1| is
-// |p2| or |p2| + 1), then DONE; the third numbers are `label`, or the true colour if 0.
-std::string BoardBlock(const Stones& p1, const Stones& p2, int label = 0, bool done = true);

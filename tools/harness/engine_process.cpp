@@ -1,4 +1,4 @@
-#include "tests/process_harness.h"
+#include "tools/harness/engine_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,8 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
+#include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -25,15 +26,28 @@ static void CloseFd(int& fd) {
   fd = -1;
 }
 
-EngineProcess::EngineProcess() {
+std::vector<std::string> EngineCommand() {
+  const char* setting = std::getenv("TESSEL_ENGINE");
+  if (setting == nullptr || *setting == '\0') return {TESSEL_ENGINE_PATH};
+  std::istringstream words(setting);
+  std::vector<std::string> command;
+  for (std::string word; words >> word;) command.push_back(word);
+  return command;
+}
+
+EngineProcess::EngineProcess(const std::vector<std::string>& command) {
   signal(SIGPIPE, SIG_IGN);  // writing to an engine that exited fails with EPIPE
+  std::vector<char*> argv;
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
   int inPipe[2], outPipe[2];
-  if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 || (pid_ = fork()) < 0)
+  if (command.empty() || pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 ||
+      (pid_ = fork()) < 0)
     throw std::runtime_error("cannot start the engine");
   if (pid_ == 0) {
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
-    execl(TESSEL_ENGINE_PATH, TESSEL_ENGINE_PATH, static_cast<char*>(nullptr));
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(inPipe[0]);
@@ -83,6 +97,7 @@ std::optional<std::string> EngineProcess::ReadLine(int timeoutMs) {
   const size_t end = out_.find('\n');
   std::string line = out_.substr(0, end);
   out_.erase(0, end + 1);
+  if (line.ends_with('\r')) line.pop_back();
   return line;
 }
 
@@ -113,29 +128,4 @@ RunResult RunEngine(std::string_view input, int timeoutMs) {
   engine.Write(input, 0);  // only queued: Finish delivers it
   const int status = engine.Finish(timeoutMs);
   return {engine.TakeLines(), engine.rest(), status};
-}
-
-bool ParseMoveReply(std::string_view reply, int* x, int* y) {
-  int a = -1, b = -1;
-  const char* end = reply.data() + reply.size();
-  const char* comma = std::from_chars(reply.data(), end, a).ptr;
-  if (comma != end) std::from_chars(comma + 1, end, b);
-  // Only the canonical text: no sign, blank, leading zero or anything else.
-  if (a < 0 || a > 19 || b < 0 || b > 19 || reply != std::to_string(a) + "," + std::to_string(b))
-    return false;
-  *x = a;
-  *y = b;
-  return true;
-}
-
-std::string BoardBlock(const Stones& p1, const Stones& p2, int label, bool done) {
-  if (p1.size() != p2.size() && p1.size() != p2.size() + 1)
-    throw std::invalid_argument("BoardBlock: stone counts do not alternate");
-  std::string text = "BOARD\n";
-  for (size_t i = 0; i < p1.size() + p2.size(); ++i) {
-    const auto [x, y] = (i % 2 == 0 ? p1 : p2)[i / 2];
-    text += std::to_string(x) + "," + std::to_string(y) + "," +
-            std::to_string(label != 0 ? label : 1 + static_cast<int>(i % 2)) + "\n";
-  }
-  return done ? text + "DONE\n" : text;
 }
