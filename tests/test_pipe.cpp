@@ -32,17 +32,22 @@ TEST(CommandLoop, EndAndEndOfInputFinishTheSessionWithStatusZero) {
   ExpectTranscript("END\nABOUT\n", {});
   ExpectTranscript("end of the match\nABOUT\n", {});
   ExpectTranscript("", {});
-  ExpectTranscript("ABOUT\nABOUT", {kAbout});           // a last line without newline is dropped
-  ExpectTranscript("START\nBOARD\n10,10,1\n", {"OK"});  // input ends inside a BOARD block
+  ExpectTranscript("ABOUT\nABOUT", {kAbout});  // a last line without newline is dropped
+  // Input that ends inside a BOARD block; the first BOARD answers OK.
+  for (const char* cut : {"BOARD\n", "BOARD\n10,10,1\n", "BOARD\n10,10,1\n11,11,2", "BOARD\nDON",
+                          "START\nBOARD\n10,10,1\n"})
+    ExpectTranscript(cut, {"OK"});
 }
 
-TEST(CommandLoop, CarriageReturnsAndNulBytes) {
+TEST(CommandLoop, CarriageReturnsNulBytesAndHugeLines) {
   // Only the carriage return right before the newline goes; a NUL ends the
-  // command text but not the line.
-  ExpectTranscript(
-      "ABOUT\r\r\nABOUT\0junk\nAB\0OUT\n\0\nABOUT\r\nSTART\r\n\r\n"
-      "INFO timeout_turn 500\r\nEND\r\nABOUT\n"s,
-      {kUnknown, kAbout, kUnknown, kUnknown, kAbout, "OK", kUnknown});
+  // command text but not the line; a huge line keeps its first 255 characters.
+  const std::string huge(100000, 'x');
+  ExpectTranscript("ABOUT " + huge + "\n" + huge + "\nABOUT\0junk\nAB\0OUT\nABOUT\rABOUT\r\n"s +
+                       "ABOUT\r\r\nSTART 20\rBEGIN\n" + std::string(300, '\0') +
+                       "\n\r\nEND\rEND\nABOUT\r\nINFO timeout_turn 500\r\nEND\r\nABOUT\n"s,
+                   {kAbout, kUnknown, kAbout, kUnknown, kUnknown, kUnknown, "OK", kUnknown, kUnknown,
+                    kUnknown, kAbout});
 }
 
 TEST(CommandLoop, LongLinesKeepTheirFirst255Characters) {

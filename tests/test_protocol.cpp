@@ -179,6 +179,25 @@ TEST(Protocol, FullBoards) {
   }
 }
 
+// Games one after another in one process: START answers OK, every BOARD after
+// the first START a move.
+TEST(Protocol, HundredsOfGamesInOneProcess) {
+  std::string input = "INFO timeout_turn 0\n";
+  for (int game = 0; game < 300; ++game) {
+    const std::string x = std::to_string(game % 20);
+    input += game % 2 == 0 ? "START 20\n" : "BOARD\n" + x + ",5,1\nDONE\n";
+    input += "PLAY " + x + ",15\n";  // far from the engine's answer
+  }
+  const RunResult r = RunEngine(input + "BOARD\n0,0,1\n0,1,1\nDONE\n", 120000);
+  EXPECT_EQ(r.exitStatus, 0);
+  int moves = 0, x, y;
+  for (const std::string& line : r.lines) {
+    if (ParseMoveReply(line, &x, &y)) ++moves;
+    if (line != "OK" && !ParseMoveReply(line, &x, &y)) ADD_FAILURE() << line;
+  }
+  EXPECT_TRUE(moves == 151 && r.lines.size() == 301u) << moves;
+}
+
 // The best move here changes between the first iterations and the completed
 // search, which ends well within the long budgets below; so the answer tells a
 // search stopped early from one given time.
