@@ -24,7 +24,7 @@ int16_t protocolSearchDepth = 10;
 namespace {
 
 constexpr int16_t kMaxPlayerNumber = 2;
-constexpr int16_t kOwnStone = 1;       // third number of a position line
+constexpr int16_t kOwnStone = 1;  // third number of a position line
 constexpr int16_t kOpponentStone = 2;
 // Rule bits of games other than freestyle: exactly five, renju, caro.
 constexpr int32_t kOtherRuleBits = 1 | 4 | 8;
@@ -32,7 +32,8 @@ constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
 constexpr char kOccupied[] = "ERROR square is occupied";
 constexpr char kNoStone[] = "ERROR square is empty";
 constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
-constexpr char kOtherRule[] = "ERROR unsupported rule, only freestyle is played: five or more in a row wins";
+constexpr char kOtherRule[] =
+    "ERROR unsupported rule, only freestyle is played: five or more in a row wins";
 
 // INFO max_depth: a cap on the depth of every search; 0 for none.
 int32_t maxDepthSetting = 0;
@@ -295,11 +296,13 @@ struct Command {
 
 // Tried in this order; the first name that matches takes the line.
 constexpr Command kCommands[] = {
-    {"INFO", HandleInfo, false},   {"START", HandleStart, false}, {"TURN", HandleTurn, true},
-    {"PUT", HandlePut, true},      {"BEST", HandleBest, true},    {"PLAY", HandlePlay, true},
-    {"BEGIN", HandleBegin, true},  {"ABOUT", HandleAbout, false}, {"BOARD", HandleBoard, false},
-    {"END", HandleEnd, false},     {"RESTART", HandleRestart, true},
-    {"TAKEBACK", HandleTakeBack, true}, {"RECTSTART", HandleRectStart, false},
+    {"INFO", HandleInfo, false},          {"START", HandleStart, false},
+    {"TURN", HandleTurn, true},           {"PUT", HandlePut, true},
+    {"BEST", HandleBest, true},           {"PLAY", HandlePlay, true},
+    {"BEGIN", HandleBegin, true},         {"ABOUT", HandleAbout, false},
+    {"BOARD", HandleBoard, false},        {"END", HandleEnd, false},
+    {"RESTART", HandleRestart, true},     {"TAKEBACK", HandleTakeBack, true},
+    {"RECTSTART", HandleRectStart, false},
 };
 
 }  // namespace

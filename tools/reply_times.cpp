@@ -22,11 +22,11 @@ namespace {
 double StartUpMs() {
   double best = 1e9;
   for (int run = 0; run < 20; ++run) {
-    const auto start = std::chrono::steady_clock::now();
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     EngineProcess engine;
     if (!engine.Ask("ABOUT")) return -1;
-    best = std::min(best, std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now() - start).count());
+    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     engine.Finish();
   }
   return best;

@@ -42,8 +42,8 @@ std::string BoardBlock(const Stones& stones, int engine, int label, bool done) {
   std::string text = "BOARD\n";
   for (size_t i = 0; i < stones.size(); ++i) {
     const int owner = 1 + static_cast<int>(i % 2);
-    text += Coordinates(stones[i]) + "," +
-            std::to_string(label != 0 ? label : owner == engine ? 1 : 2) + "\n";
+    const int number = label != 0 ? label : owner == engine ? 1 : 2;
+    text += Coordinates(stones[i]) + "," + std::to_string(number) + "\n";
   }
   return done ? text + "DONE\n" : text;
 }
@@ -51,7 +51,8 @@ std::string BoardBlock(const Stones& stones, int engine, int label, bool done) {
 Stones Opening(int game) {
   uint32_t seed = 2654435761u * static_cast<uint32_t>(game);
   Referee board;
-  for (int stones = game == 0 ? 0 : 1 + game % 4; static_cast<int>(board.stones().size()) < stones;) {
+  const size_t stones = game == 0 ? 0 : 1 + game % 4;
+  while (board.stones().size() < stones) {
     seed = seed * 1103515245u + 12345u;
     board.Play(6 + static_cast<int>(seed >> 16) % 8, 6 + static_cast<int>(seed >> 8) % 8);
   }
@@ -73,13 +74,12 @@ bool ManagedEngine::NewGame(int boardSide, const TimeControl& time) {
 
 std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, int player,
                                                       int deadlineMs) {
-  std::string request = "TURN " + Coordinates(referee.stones().empty() ? std::pair{0, 0}
-                                                                       : referee.stones().back());
-  if (referee.stones().empty()) {
-    request = "BEGIN";
-  } else if (!movedThisGame_) {
+  std::string request = "BEGIN";
+  if (!referee.stones().empty() && !movedThisGame_) {
     request = BoardBlock(referee.stones(), player);
     request.pop_back();  // WriteLine ends it
+  } else if (!referee.stones().empty()) {
+    request = "TURN " + Coordinates(referee.stones().back());
   }
   movedThisGame_ = true;
   lastBudgetMs_ = MoveBudget(time_.turnMs, timeLeft_);
@@ -131,7 +131,8 @@ GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardS
       if (engine.skipped()[i].starts_with("ERROR")) result.fault = engine.skipped()[i];
     if (!result.fault.empty()) {
       result.fault = "move " + std::to_string(referee.stones().size() + 1) + " of player " +
-                     std::to_string(player) + ", " + reply.value_or("no reply") + ": " + result.fault;
+                     std::to_string(player) + ", " + reply.value_or("no reply") + ": " +
+                     result.fault;
       break;
     }
     ++result.replies;

@@ -66,8 +66,8 @@ class ManagedEngine {
 };
 
 struct GameResult {
-  Referee referee;     // the final position
-  std::string fault;   // the first fault, which ended the game; empty if none
+  Referee referee;    // the final position
+  std::string fault;  // the first fault, which ended the game; empty if none
   double worstReplyMs = 0;
   int64_t worstBudgetMs = 0;  // the budget of that reply
   int replies = 0;
