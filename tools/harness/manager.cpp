@@ -118,12 +118,13 @@ GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardS
     const int player = referee.toMove();
     ManagedEngine& engine = *engines[player - 1];
     const size_t skippedBefore = engine.skipped().size();
-    const int limit = std::min(time.turnMs, engine.timeLeftMs());
-    const std::optional<std::string> reply =
-        engine.RequestMove(referee, player, std::max(limit, 0) + toleranceMs);
+    // A reply later than the turn limit or the time left loses the game.
+    const int deadline = std::max(std::min(time.turnMs, engine.timeLeftMs()), 0) + toleranceMs;
+    const std::optional<std::string> reply = engine.RequestMove(referee, player, deadline);
     int x = -1, y = -1;
-    if (!reply || !ParseMoveReply(*reply, &x, &y, boardSide, boardSide)) {
-      result.fault = "no move within " + std::to_string(limit + toleranceMs) + " ms";
+    if (!reply || !ParseMoveReply(*reply, &x, &y, boardSide, boardSide) ||
+        engine.lastReplyMs() > deadline) {
+      result.fault = "no move within " + std::to_string(deadline) + " ms";
     } else {
       result.fault = referee.Fault(x, y);
     }
