@@ -66,8 +66,11 @@ bool ManagedEngine::NewGame(int boardSide, const TimeControl& time) {
   time_ = time;
   timeLeft_ = time.matchMs > 0 ? time.matchMs : INT32_MAX;
   movedThisGame_ = false;
-  if (process_.Ask("START " + std::to_string(boardSide)) != "OK") return false;
-  return process_.WriteLine("INFO timeout_turn " + std::to_string(time.turnMs) +
+  if (!process_.WriteLine("START " + std::to_string(boardSide))) return false;
+  // A reply that came too late in the last game may still stand before the OK.
+  std::optional<std::string> line;
+  while ((line = process_.ReadLine()) && *line != "OK") skipped_.push_back(*line);
+  return line && process_.WriteLine("INFO timeout_turn " + std::to_string(time.turnMs) +
                             "\nINFO timeout_match " + std::to_string(time.matchMs) +
                             "\nINFO max_memory 83886080\nINFO game_type 1\nINFO rule 0");
 }
