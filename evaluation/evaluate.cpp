@@ -6,7 +6,7 @@
 #include "search/hash.h"
 
 PatternMask mask[kNbPatterns];
-uint8_t lineCategoryOneDir[kNbLineCodes];
+uint8_t lineCategoryOneDir[kNbInnerCodes];
 uint8_t mcTable[kNbMcIndexes];
 uint32_t squarePattern[kBoardCells][kNbDirections];
 uint32_t lineCategoryAllDir[kBoardCells];
@@ -40,7 +40,7 @@ constexpr PatternDefinition kPatterns[kNbPatterns] = {
 };
 
 // No pattern tests slot 0 or slot 9, so a line category depends on the 16
-// bits of slots 1..8 only; the 2^20 table is filled from a 2^16 one.
+// bits of slots 1..8 only, which InnerCode extracts.
 constexpr bool OuterSlotsUntested() {
   for (const PatternDefinition& p : kPatterns) {
     if (p.text[0] != 'x' || p.text[10] != 'x') return false;
@@ -48,7 +48,6 @@ constexpr bool OuterSlotsUntested() {
   return true;
 }
 static_assert(OuterSlotsUntested());
-constexpr int kInnerCodeBits = 16;
 
 bool tablesBuilt = false;
 
@@ -69,13 +68,10 @@ void BuildMasks() {
 }
 
 void BuildLineCategoryTable() {
-  static uint8_t inner[1 << kInnerCodeBits];
-  for (uint32_t k = 0; k < (1u << kInnerCodeBits); ++k) {
+  for (uint32_t k = 0; k < kNbInnerCodes; ++k) {
     const uint32_t code = k << 2;  // slots 1..8
-    inner[k] = static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
-  }
-  for (uint32_t k = 0; k < kNbLineCodes; ++k) {
-    lineCategoryOneDir[k] = inner[(k >> 2) & 0xFFFF];
+    lineCategoryOneDir[k] =
+        static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
   }
 }
 
@@ -182,7 +178,7 @@ void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_
                   int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2) {
   uint32_t& code = squarePattern[squareIndex][direction];
   code |= static_cast<uint32_t>(symbol) << (2 * slot);
-  const uint32_t b = lineCategoryOneDir[code];
+  const uint32_t b = lineCategoryOneDir[InnerCode(code)];
   const int shift = 4 * direction;
   const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
   uint32_t& categories = lineCategoryAllDir[squareIndex];

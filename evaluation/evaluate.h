@@ -28,7 +28,8 @@ inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
 };
 
 constexpr int kNbPatterns = 52;
-constexpr int kNbLineCodes = 1 << 20;  // 2 bits for each of 10 slots
+constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
+constexpr int kNbInnerCodes = 1 << 16;  // the 8 slots 1..8 that patterns test
 constexpr int kNbMcIndexes = 1 << 16;  // 4 bits for each of 4 directions
 
 // Line categories (per square, direction and player).
@@ -45,9 +46,13 @@ struct PatternMask {
 };
 
 extern PatternMask mask[kNbPatterns];
-// Indexed by neighbourhood code: low nibble player 1's line category, high
-// nibble player 2's. Built once per process.
-extern uint8_t lineCategoryOneDir[kNbLineCodes];
+// Indexed by the inner code of a neighbourhood code: low nibble player 1's
+// line category, high nibble player 2's. Built once per process. No pattern
+// tests slot 0 or 9, so 64 KiB cover every code and stay in the cache.
+extern uint8_t lineCategoryOneDir[kNbInnerCodes];
+
+// Slots 1..8 of a neighbourhood code: the index into lineCategoryOneDir.
+constexpr uint32_t InnerCode(uint32_t code) { return (code >> 2) & (kNbInnerCodes - 1); }
 // Indexed by four 4-bit line categories (direction d in bits 4d..4d+3):
 // the move category 0..16.
 extern uint8_t mcTable[kNbMcIndexes];
