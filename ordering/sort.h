@@ -39,10 +39,48 @@ extern SquareNode sortSquare[2][kBoardCells];
 extern int32_t totalValue;
 
 void InitializeSort();
-// Files both nodes of one square under the given lists (player 1's first).
-void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2, CategoryList* listPlayer1,
-                CategoryList* listPlayer2);
-void AddSquareToList(SquareNode* node, CategoryList* list);
-void RemoveSquareFromList(SquareNode* node);
 // 0 when every list holds exactly `count` nodes, 1 otherwise.
 int CheckConsistency();
+
+// The list operations run for every square that a stone touches, so they are
+// inline for the incremental update.
+
+// Unlinks a node from the list that it names.
+inline void RemoveSquareFromList(SquareNode* node) {
+  CategoryList* list = node->list;
+  if (node->prev == nullptr) {
+    list->first = node->next;
+  } else {
+    node->prev->next = node->next;
+  }
+  if (node->next != nullptr) node->next->prev = node->prev;
+  --list->count;
+  totalValue -= list->weight;
+}
+
+// Pushes a node at the head of a list.
+inline void AddSquareToList(SquareNode* node, CategoryList* list) {
+  node->next = list->first;
+  if (list->first != nullptr) list->first->prev = node;
+  node->prev = nullptr;
+  node->list = list;
+  list->first = node;
+  ++list->count;
+  totalValue += list->weight;
+}
+
+// Moves one node to a list unless it is there already, stamping raisedAt when
+// the list is more urgent.
+inline void FileSquareNode(SquareNode* node, CategoryList* target) {
+  if (node->list == target) return;
+  if (target->category < node->list->category) node->raisedAt = nbSymbolsPlaced;
+  RemoveSquareFromList(node);
+  AddSquareToList(node, target);
+}
+
+// Files both nodes of one square under the given lists (player 1's first).
+inline void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2,
+                       CategoryList* listPlayer1, CategoryList* listPlayer2) {
+  FileSquareNode(nodePlayer1, listPlayer1);
+  FileSquareNode(nodePlayer2, listPlayer2);
+}
