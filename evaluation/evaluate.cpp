@@ -1,6 +1,7 @@
 #include "evaluation/evaluate.h"
 
 #include <cstring>
+#include <utility>
 
 #include "ordering/sort.h"
 #include "search/hash.h"
@@ -92,6 +93,27 @@ void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPl
              ListOf(1, categoryPlayer2));
 }
 
+// The square that has `squareIndex` in slot I % 10 of direction I / 10, if
+// empty, gets its record, code, categories and lists updated. Written for
+// each slot at compile time, so that offsets, shifts and masks are constants.
+template <int I>
+void UpdateNeighbour(int16_t squareIndex, int16_t symbol) {
+  constexpr int16_t kDirection = I / kNbSlots;
+  constexpr int16_t kSlot = I % kNbSlots;
+  const auto e = static_cast<int16_t>(squareIndex + offsetTable[I]);
+  if (square[e].symbol != kEmpty) return;
+  SaveUndoInformation(e, kDirection);
+  int16_t mc1 = 0;
+  int16_t mc2 = 0;
+  if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(e, mc1, mc2);
+}
+
+// All the neighbours, in offsetTable order.
+template <int... I>
+void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
+  (UpdateNeighbour<I>(squareIndex, symbol), ...);
+}
+
 // The border squares enter the neighbourhood codes of the 300 playable
 // squares within five steps of the edge.
 void SetUpEmptyBoard() {
@@ -105,8 +127,7 @@ void SetUpEmptyBoard() {
         if (!IsPlayableIndex(c)) continue;
         int16_t mc1 = 0;
         int16_t mc2 = 0;
-        GetMcIndexes(c, kBorder, d, m, mc1, mc2);
-        FileSquare(c, mc1, mc2);
+        if (GetMcIndexes(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
       }
     }
   }
@@ -174,51 +195,14 @@ void InitializeEvaluate() {
   tablesBuilt = true;
 }
 
-void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
-                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2) {
-  uint32_t& code = squarePattern[squareIndex][direction];
-  code |= static_cast<uint32_t>(symbol) << (2 * slot);
-  const uint32_t b = lineCategoryOneDir[InnerCode(code)];
-  const int shift = 4 * direction;
-  const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
-  uint32_t& categories = lineCategoryAllDir[squareIndex];
-  categories = (categories & keep) | ((b & 0xFu) << shift) | ((b >> 4) << (16 + shift));
-  moveCategoryPlayer1 = mcTable[categories & 0xFFFF];
-  moveCategoryPlayer2 = mcTable[categories >> 16];
-}
-
-void SaveUndoInformation(int16_t squareIndex, int16_t direction) {
-  UndoRecord& r = undoInformation[nbUndoSquares++];
-  r.nodePlayer1 = &sortSquare[0][squareIndex];
-  r.nodePlayer2 = &sortSquare[1][squareIndex];
-  r.listPlayer1 = r.nodePlayer1->list;
-  r.listPlayer2 = r.nodePlayer2->list;
-  r.lineCategories = lineCategoryAllDir[squareIndex];
-  r.raisedAtPlayer1 = r.nodePlayer1->raisedAt;
-  r.raisedAtPlayer2 = r.nodePlayer2->raisedAt;
-  r.direction = direction;
-  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
-}
-
 void PutSymbol(int16_t squareIndex) {
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
   UpdateZobristKey(squareIndex, whoIsOnMove);
   SaveUndoInformation(squareIndex, -1);
   FileSquare(squareIndex, kOccupiedCategory, kOccupiedCategory);
-  // Every empty square that has this stone within five steps on a line gets
-  // its code, categories and lists updated, in offsetTable order.
-  for (int16_t d = 0; d < kNbDirections; ++d) {
-    for (int16_t m = 0; m < kNbSlots; ++m) {
-      const auto e = static_cast<int16_t>(squareIndex + offsetTable[kNbSlots * d + m]);
-      if (square[e].symbol != kEmpty) continue;
-      SaveUndoInformation(e, d);
-      int16_t mc1 = 0;
-      int16_t mc2 = 0;
-      GetMcIndexes(e, whoIsOnMove, d, m, mc1, mc2);
-      FileSquare(e, mc1, mc2);
-    }
-  }
+  UpdateNeighbours(squareIndex, whoIsOnMove,
+                   std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
 
 void RemoveSymbol() {

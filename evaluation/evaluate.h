@@ -10,9 +10,7 @@
 #include <cstdint>
 
 #include "evaluation/board.h"
-
-struct SquareNode;
-struct CategoryList;
+#include "ordering/sort.h"
 
 constexpr int kNbDirections = 4;
 constexpr int kNbSlots = 10;  // neighbour slots per direction
@@ -99,6 +97,44 @@ void InitializeEvaluate();
 void PutSymbol(int16_t squareIndex);
 // Takes back the stone of the latest PutSymbol not yet taken back.
 void RemoveSymbol();
-void SaveUndoInformation(int16_t squareIndex, int16_t direction);
-void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
-                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2);
+
+// The two steps for every square that a stone touches, inline for PutSymbol.
+
+// Pushes the record of a square before its code in `direction` changes; -1
+// makes the marker record of the square that the stone is put on.
+inline void SaveUndoInformation(int16_t squareIndex, int16_t direction) {
+  UndoRecord& r = undoInformation[nbUndoSquares++];
+  r.nodePlayer1 = &sortSquare[0][squareIndex];
+  r.nodePlayer2 = &sortSquare[1][squareIndex];
+  r.listPlayer1 = r.nodePlayer1->list;
+  r.listPlayer2 = r.nodePlayer2->list;
+  r.lineCategories = lineCategoryAllDir[squareIndex];
+  r.raisedAtPlayer1 = r.nodePlayer1->raisedAt;
+  r.raisedAtPlayer2 = r.nodePlayer2->raisedAt;
+  r.direction = direction;
+  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
+}
+
+// Writes `symbol` into a slot of a square's code in one direction and brings
+// its line categories up to date. Returns false when no line category
+// changed, so that the move categories stay as they are and the two
+// out-parameters are not written; else returns true with the new move
+// categories of both players.
+inline bool GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
+                         int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2) {
+  uint32_t& code = squarePattern[squareIndex][direction];
+  code |= static_cast<uint32_t>(symbol) << (2 * slot);
+  // No pattern tests the outermost slots.
+  if (slot == 0 || slot == kNbSlots - 1) return false;
+  const uint32_t b = lineCategoryOneDir[InnerCode(code)];
+  const int shift = 4 * direction;
+  const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
+  uint32_t& categories = lineCategoryAllDir[squareIndex];
+  const uint32_t updated =
+      (categories & keep) | ((b & 0xFu) << shift) | ((b >> 4) << (16 + shift));
+  if (updated == categories) return false;
+  categories = updated;
+  moveCategoryPlayer1 = mcTable[updated & 0xFFFF];
+  moveCategoryPlayer2 = mcTable[updated >> 16];
+  return true;
+}
