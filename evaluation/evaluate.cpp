@@ -87,10 +87,24 @@ void BuildMoveCategoryTable() {
 
 CategoryList* ListOf(int player, int16_t category) { return &moveCategory[player][category]; }
 
+// Moves a node from its list to the head of another.
+void MoveSquare(SquareNode* node, CategoryList* list) {
+  RemoveSquareFromList(node);
+  AddSquareToList(node, list);
+}
+
 // Files both nodes of a square under the lists of its move categories.
 void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPlayer2) {
   SortSquare(&sortSquare[0][squareIndex], &sortSquare[1][squareIndex], ListOf(0, categoryPlayer1),
              ListOf(1, categoryPlayer2));
+}
+
+// The same for the square of a record, noting the lists that nodes leave.
+void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2) {
+  SquareNode* nodePlayer1 = &sortSquare[0][r.squareIndex];
+  SquareNode* nodePlayer2 = &sortSquare[1][r.squareIndex];
+  r.listPlayer1 = FileSquareNode(nodePlayer1, ListOf(0, categoryPlayer1));
+  r.listPlayer2 = FileSquareNode(nodePlayer2, ListOf(1, categoryPlayer2));
 }
 
 // The square that has `squareIndex` in slot I % 10 of direction I / 10, if
@@ -102,10 +116,10 @@ void UpdateNeighbour(int16_t squareIndex, int16_t symbol) {
   constexpr int16_t kSlot = I % kNbSlots;
   const auto e = static_cast<int16_t>(squareIndex + offsetTable[I]);
   if (square[e].symbol != kEmpty) return;
-  SaveUndoInformation(e, kDirection);
+  UndoRecord& r = SaveUndoInformation(e, kDirection);
   int16_t mc1 = 0;
   int16_t mc2 = 0;
-  if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(e, mc1, mc2);
+  if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
 }
 
 // All the neighbours, in offsetTable order.
@@ -199,29 +213,31 @@ void PutSymbol(int16_t squareIndex) {
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
   UpdateZobristKey(squareIndex, whoIsOnMove);
-  SaveUndoInformation(squareIndex, -1);
-  FileSquare(squareIndex, kOccupiedCategory, kOccupiedCategory);
+  FileSquare(SaveUndoInformation(squareIndex, -1), kOccupiedCategory, kOccupiedCategory);
   UpdateNeighbours(squareIndex, whoIsOnMove,
                    std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
 
 void RemoveSymbol() {
-  for (;;) {
-    const UndoRecord& r = undoInformation[--nbUndoSquares];
-    SortSquare(r.nodePlayer1, r.nodePlayer2, r.listPlayer1, r.listPlayer2);
-    const int16_t s = r.nodePlayer1->squareIndex;
-    if (r.direction >= 0) {
-      // After the re-filing, which may have stamped raisedAt anew.
-      r.nodePlayer1->raisedAt = r.raisedAtPlayer1;
-      lineCategoryAllDir[s] = r.lineCategories;
-      r.nodePlayer2->raisedAt = r.raisedAtPlayer2;
-      squarePattern[s][r.direction] = r.pattern;
-      continue;
-    }
-    const int16_t symbol = square[s].symbol;
-    square[s].symbol = kEmpty;
-    UpdateZobristKey(s, symbol);
-    --nbSymbolsPlaced;
-    return;
+  // The records above the stone's marker, newest first.
+  const UndoRecord* r = &undoInformation[nbUndoSquares - 1];
+  for (; r->direction >= 0; --r) {
+    const int16_t e = r->squareIndex;
+    SquareNode* nodePlayer1 = &sortSquare[0][e];
+    SquareNode* nodePlayer2 = &sortSquare[1][e];
+    if (r->listPlayer1 != nullptr) MoveSquare(nodePlayer1, r->listPlayer1);
+    if (r->listPlayer2 != nullptr) MoveSquare(nodePlayer2, r->listPlayer2);
+    nodePlayer1->raisedAt = r->raisedAtPlayer1;
+    nodePlayer2->raisedAt = r->raisedAtPlayer2;
+    lineCategoryAllDir[e] = r->lineCategories;
+    squarePattern[e][r->direction] = r->pattern;
   }
+  // The marker: the stone's own nodes move back from list 17, stamped.
+  nbUndoSquares = static_cast<int16_t>(r - undoInformation);
+  const int16_t s = r->squareIndex;
+  SortSquare(&sortSquare[0][s], &sortSquare[1][s], r->listPlayer1, r->listPlayer2);
+  const int16_t symbol = square[s].symbol;
+  square[s].symbol = kEmpty;
+  UpdateZobristKey(s, symbol);
+  --nbSymbolsPlaced;
 }

@@ -63,17 +63,20 @@ extern uint32_t squarePattern[kBoardCells][kNbDirections];
 // bits 16+4d..16+4d+3 player 2. Each half is an mcTable index.
 extern uint32_t lineCategoryAllDir[kBoardCells];
 
+// The state of one square before a stone changed it. Its nodes are
+// sortSquare[p][squareIndex]. A list is kept only for a node that the stone
+// moved, so that the take-back need not look at the others.
 struct UndoRecord {
-  SquareNode* nodePlayer1;
-  SquareNode* nodePlayer2;
-  CategoryList* listPlayer1;  // lists the nodes were filed under
+  CategoryList* listPlayer1;  // list to file the node back under; null: not moved
   CategoryList* listPlayer2;
   uint32_t lineCategories;    // lineCategoryAllDir of the square
+  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
+  int16_t squareIndex;
   int16_t raisedAtPlayer1;
   int16_t raisedAtPlayer2;
   int16_t direction;          // 0..3, or -1 for the stone's own marker record
-  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
 };
+static_assert(sizeof(UndoRecord) == 32);
 
 // Worst case: the game stones of a full board push 6710 records (400 markers
 // plus one per pair of playable squares at most five apart on a line), and
@@ -101,18 +104,19 @@ void RemoveSymbol();
 // The two steps for every square that a stone touches, inline for PutSymbol.
 
 // Pushes the record of a square before its code in `direction` changes; -1
-// makes the marker record of the square that the stone is put on.
-inline void SaveUndoInformation(int16_t squareIndex, int16_t direction) {
+// makes the marker record of the square that the stone is put on. The lists
+// are noted as the nodes move.
+inline UndoRecord& SaveUndoInformation(int16_t squareIndex, int16_t direction) {
   UndoRecord& r = undoInformation[nbUndoSquares++];
-  r.nodePlayer1 = &sortSquare[0][squareIndex];
-  r.nodePlayer2 = &sortSquare[1][squareIndex];
-  r.listPlayer1 = r.nodePlayer1->list;
-  r.listPlayer2 = r.nodePlayer2->list;
+  r.listPlayer1 = nullptr;
+  r.listPlayer2 = nullptr;
   r.lineCategories = lineCategoryAllDir[squareIndex];
-  r.raisedAtPlayer1 = r.nodePlayer1->raisedAt;
-  r.raisedAtPlayer2 = r.nodePlayer2->raisedAt;
-  r.direction = direction;
   r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
+  r.squareIndex = squareIndex;
+  r.raisedAtPlayer1 = sortSquare[0][squareIndex].raisedAt;
+  r.raisedAtPlayer2 = sortSquare[1][squareIndex].raisedAt;
+  r.direction = direction;
+  return r;
 }
 
 // Writes `symbol` into a slot of a square's code in one direction and brings

@@ -70,12 +70,14 @@ inline void AddSquareToList(SquareNode* node, CategoryList* list) {
 }
 
 // Moves one node to a list unless it is there already, stamping raisedAt when
-// the list is more urgent.
-inline void FileSquareNode(SquareNode* node, CategoryList* target) {
-  if (node->list == target) return;
-  if (target->category < node->list->category) node->raisedAt = nbSymbolsPlaced;
+// the list is more urgent. Returns the list the node left, or null.
+inline CategoryList* FileSquareNode(SquareNode* node, CategoryList* target) {
+  CategoryList* from = node->list;
+  if (from == target) return nullptr;
+  if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
   RemoveSquareFromList(node);
   AddSquareToList(node, target);
+  return from;
 }
 
 // Files both nodes of one square under the given lists (player 1's first).
