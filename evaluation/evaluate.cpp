@@ -100,7 +100,7 @@ void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPl
 }
 
 // The same for the square of a record, noting the lists that nodes leave.
-void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2) {
+inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2) {
   SquareNode* nodePlayer1 = &sortSquare[0][r.squareIndex];
   SquareNode* nodePlayer2 = &sortSquare[1][r.squareIndex];
   r.listPlayer1 = FileSquareNode(nodePlayer1, ListOf(0, categoryPlayer1));
@@ -111,21 +111,25 @@ void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2)
 // empty, gets its record, code, categories and lists updated. Written for
 // each slot at compile time, so that offsets, shifts and masks are constants.
 template <int I>
-void UpdateNeighbour(int16_t squareIndex, int16_t symbol) {
+void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
   constexpr int16_t kDirection = I / kNbSlots;
   constexpr int16_t kSlot = I % kNbSlots;
   const auto e = static_cast<int16_t>(squareIndex + offsetTable[I]);
   if (square[e].symbol != kEmpty) return;
-  UndoRecord& r = SaveUndoInformation(e, kDirection);
+  UndoRecord& r = *top++;
+  SaveUndoInformation(r, e, kDirection);
   int16_t mc1 = 0;
   int16_t mc2 = 0;
   if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
 }
 
-// All the neighbours, in offsetTable order.
+// All the neighbours, in offsetTable order, their records pushed on the undo
+// stack.
 template <int... I>
 void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
-  (UpdateNeighbour<I>(squareIndex, symbol), ...);
+  UndoRecord* top = &undoInformation[nbUndoSquares];
+  (UpdateNeighbour<I>(squareIndex, symbol, top), ...);
+  nbUndoSquares = static_cast<int16_t>(top - undoInformation);
 }
 
 // The border squares enter the neighbourhood codes of the 300 playable
@@ -213,7 +217,9 @@ void PutSymbol(int16_t squareIndex) {
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
   UpdateZobristKey(squareIndex, whoIsOnMove);
-  FileSquare(SaveUndoInformation(squareIndex, -1), kOccupiedCategory, kOccupiedCategory);
+  UndoRecord& marker = undoInformation[nbUndoSquares++];
+  SaveUndoInformation(marker, squareIndex, -1);
+  FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
   UpdateNeighbours(squareIndex, whoIsOnMove,
                    std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }

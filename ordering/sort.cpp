@@ -52,6 +52,14 @@ void InitializeSort() {
   totalValue = 0;
 }
 
+CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target) {
+  CategoryList* from = node->list;
+  if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
+  RemoveSquareFromList(node);
+  AddSquareToList(node, target);
+  return from;
+}
+
 int CheckConsistency() {
   for (auto& lists : moveCategory) {
     for (const CategoryList& list : lists) {

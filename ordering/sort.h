@@ -69,15 +69,15 @@ inline void AddSquareToList(SquareNode* node, CategoryList* list) {
   totalValue += list->weight;
 }
 
-// Moves one node to a list unless it is there already, stamping raisedAt when
-// the list is more urgent. Returns the list the node left, or null.
+// Moves a node to another list, stamping raisedAt when that list is more
+// urgent, and returns the list it left. Out of line, as most re-filings find
+// the node in place and the checks stay compact.
+CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target);
+
+// Moves one node to a list unless it is there already. Returns the list the
+// node left, or null.
 inline CategoryList* FileSquareNode(SquareNode* node, CategoryList* target) {
-  CategoryList* from = node->list;
-  if (from == target) return nullptr;
-  if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
-  RemoveSquareFromList(node);
-  AddSquareToList(node, target);
-  return from;
+  return node->list == target ? nullptr : MoveSquareNode(node, target);
 }
 
 // Files both nodes of one square under the given lists (player 1's first).
