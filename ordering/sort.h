@@ -43,25 +43,27 @@ void InitializeSort();
 int CheckConsistency();
 
 // The list operations run for every square that a stone touches, so they are
-// inline for the incremental update.
+// inline for the incremental update. Whether a node has neighbours in its
+// list is as good as random, so the links are chosen by selects, not by
+// branches: a missing neighbour's link is written to the node itself instead,
+// where it is overwritten at once or leaves the value that was there.
 
 // Unlinks a node from the list that it names.
 inline void RemoveSquareFromList(SquareNode* node) {
   CategoryList* list = node->list;
-  if (node->prev == nullptr) {
-    list->first = node->next;
-  } else {
-    node->prev->next = node->next;
-  }
-  if (node->next != nullptr) node->next->prev = node->prev;
+  SquareNode* prev = node->prev;
+  SquareNode* next = node->next;
+  *(prev != nullptr ? &prev->next : &list->first) = next;
+  (next != nullptr ? next : node)->prev = prev;
   --list->count;
   totalValue -= list->weight;
 }
 
 // Pushes a node at the head of a list.
 inline void AddSquareToList(SquareNode* node, CategoryList* list) {
-  node->next = list->first;
-  if (list->first != nullptr) list->first->prev = node;
+  SquareNode* first = list->first;
+  node->next = first;
+  (first != nullptr ? first : node)->prev = node;
   node->prev = nullptr;
   node->list = list;
   list->first = node;
