@@ -9,6 +9,9 @@
 //        bench quick         every depth capped at 2
 //        bench N             every position at depth N
 //        expected            a signature to check; a different one exits with 1
+//        bench time MS       every position searched as the engine plays, to
+//                            depth 10 within MS milliseconds: the depth that a
+//                            clock allows
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -59,6 +62,9 @@ uint64_t Fold(uint64_t signature, uint64_t value) {
 }
 constexpr uint64_t kSignatureStart = 0xcbf29ce484222325u;
 
+// The depth limit of every search that the protocol asks for.
+constexpr int16_t kProtocolDepth = 10;
+
 void PutMoves(const char* moves) {
   std::istringstream in(moves);
   int x, y;
@@ -72,15 +78,19 @@ int main(int argc, char** argv) {
   const char* set = argc > 1 ? argv[1] : "full";
   const bool quick = std::strcmp(set, "quick") == 0;
   const bool full = std::strcmp(set, "full") == 0;
-  const auto override = static_cast<int16_t>(quick || full ? 0 : std::atoi(set));
-  if (argc > 3 || (!quick && !full && override <= 0)) {
+  const bool timed = std::strcmp(set, "time") == 0;
+  // The search's own clock: a budget per position instead of a fixed depth.
+  const int32_t budgetMs = timed && argc > 2 ? std::atoi(argv[2]) : 0;
+  const auto override = static_cast<int16_t>(quick || full || timed ? 0 : std::atoi(set));
+  if (argc > 3 || (timed && budgetMs <= 0) || (!quick && !full && !timed && override <= 0)) {
     std::fprintf(stderr, "usage: %s [full | quick | depth] [expected signature]\n", argv[0]);
+    std::fprintf(stderr, "       %s time milliseconds\n", argv[0]);
     return 2;
   }
   const int16_t cap = quick ? 2 : INT16_MAX;
 
   Tessel_Initialize();  // the first call sets the default settings
-  searchTimeout = INT32_MAX;
+  searchTimeout = timed ? budgetMs + kTimeMargin : INT32_MAX;
   matchTimeout = INT32_MAX;
 
   using Clock = std::chrono::steady_clock;
@@ -91,7 +101,8 @@ int main(int argc, char** argv) {
   for (const Position& p : kPositions) {
     Tessel_Initialize();
     PutMoves(p.moves);
-    const int16_t depth = override > 0 ? override : (p.depth < cap ? p.depth : cap);
+    const int16_t depth =
+        timed ? kProtocolDepth : override > 0 ? override : (p.depth < cap ? p.depth : cap);
     const Clock::time_point start = Clock::now();
     Tessel_Search(depth, 0, 1);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -108,6 +119,7 @@ int main(int argc, char** argv) {
   std::printf("\ntotal moves made: %lld\n", static_cast<long long>(totalMoves));
   std::printf("time: %.1f ms, %.0f moves/s\n", totalMs,
               totalMs > 0 ? totalMoves * 1000.0 / totalMs : 0.0);
+  if (timed) return 0;  // what a clock allows is no signature
   char printed[24];
   std::snprintf(printed, sizeof printed, "%016llx", static_cast<unsigned long long>(signature));
   std::printf("signature: %s\n", printed);
