@@ -87,12 +87,6 @@ void BuildMoveCategoryTable() {
 
 CategoryList* ListOf(int player, int16_t category) { return &moveCategory[player][category]; }
 
-// Moves a node from its list to the head of another.
-void MoveSquare(SquareNode* node, CategoryList* list) {
-  RemoveSquareFromList(node);
-  AddSquareToList(node, list);
-}
-
 // Files both nodes of a square under the lists of its move categories.
 void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPlayer2) {
   SortSquare(&sortSquare[0][squareIndex], &sortSquare[1][squareIndex], ListOf(0, categoryPlayer1),
@@ -231,8 +225,8 @@ void RemoveSymbol() {
     const int16_t e = r->squareIndex;
     SquareNode* nodePlayer1 = &sortSquare[0][e];
     SquareNode* nodePlayer2 = &sortSquare[1][e];
-    if (r->listPlayer1 != nullptr) MoveSquare(nodePlayer1, r->listPlayer1);
-    if (r->listPlayer2 != nullptr) MoveSquare(nodePlayer2, r->listPlayer2);
+    if (r->listPlayer1 != nullptr) MoveSquareToList(nodePlayer1, r->listPlayer1);
+    if (r->listPlayer2 != nullptr) MoveSquareToList(nodePlayer2, r->listPlayer2);
     nodePlayer1->raisedAt = r->raisedAtPlayer1;
     nodePlayer2->raisedAt = r->raisedAtPlayer2;
     lineCategoryAllDir[e] = r->lineCategories;

@@ -27,8 +27,8 @@ inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
 
 constexpr int kNbPatterns = 52;
 constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
-constexpr int kNbInnerCodes = 1 << 16;  // the 8 slots 1..8 that patterns test
-constexpr int kNbMcIndexes = 1 << 16;  // 4 bits for each of 4 directions
+constexpr int kNbInnerCodes = 1 << 16;  // 2 bits for each of slots 1..8, those patterns test
+constexpr int kNbMcIndexes = 1 << 16;   // 4 bits for each of 4 directions
 
 // Line categories (per square, direction and player).
 constexpr int16_t kLineFive = 9;
@@ -51,6 +51,7 @@ extern uint8_t lineCategoryOneDir[kNbInnerCodes];
 
 // Slots 1..8 of a neighbourhood code: the index into lineCategoryOneDir.
 constexpr uint32_t InnerCode(uint32_t code) { return (code >> 2) & (kNbInnerCodes - 1); }
+
 // Indexed by four 4-bit line categories (direction d in bits 4d..4d+3):
 // the move category 0..16.
 extern uint8_t mcTable[kNbMcIndexes];
@@ -101,9 +102,9 @@ void PutSymbol(int16_t squareIndex);
 // Takes back the stone of the latest PutSymbol not yet taken back.
 void RemoveSymbol();
 
-// The two steps for every square that a stone touches. PutSymbol runs them up
-// to 41 times, written out for each neighbour; inlining them there is worth a
-// sixth of its time, more than the compiler's size limits would allow.
+// The two steps for every square that a stone touches. PutSymbol runs them for
+// up to 41 squares, written out for each neighbour; the compiler's size limits
+// would keep them out of line there, at a cost of a sixth of its time.
 
 // Fills the record of a square before its code in `direction` changes; -1
 // makes the marker record of the square that the stone is put on. The lists

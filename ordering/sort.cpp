@@ -55,8 +55,7 @@ void InitializeSort() {
 CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target) {
   CategoryList* from = node->list;
   if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
-  RemoveSquareFromList(node);
-  AddSquareToList(node, target);
+  MoveSquareToList(node, target);
   return from;
 }
 

@@ -71,6 +71,12 @@ inline void AddSquareToList(SquareNode* node, CategoryList* list) {
   totalValue += list->weight;
 }
 
+// Moves a node from its list to the head of another.
+inline void MoveSquareToList(SquareNode* node, CategoryList* list) {
+  RemoveSquareFromList(node);
+  AddSquareToList(node, list);
+}
+
 // Moves a node to another list, stamping raisedAt when that list is more
 // urgent, and returns the list it left. Out of line, as most re-filings find
 // the node in place and the checks stay compact.
