@@ -1,12 +1,13 @@
 #include "evaluation/evaluate.h"
 
 #include <cstring>
+#include <utility>
 
 #include "ordering/sort.h"
 #include "search/hash.h"
 
 PatternMask mask[kNbPatterns];
-uint8_t lineCategoryOneDir[kNbLineCodes];
+uint8_t lineCategoryOneDir[kNbInnerCodes];
 uint8_t mcTable[kNbMcIndexes];
 uint32_t squarePattern[kBoardCells][kNbDirections];
 uint32_t lineCategoryAllDir[kBoardCells];
@@ -40,7 +41,7 @@ constexpr PatternDefinition kPatterns[kNbPatterns] = {
 };
 
 // No pattern tests slot 0 or slot 9, so a line category depends on the 16
-// bits of slots 1..8 only; the 2^20 table is filled from a 2^16 one.
+// bits of slots 1..8 only, which InnerCode extracts.
 constexpr bool OuterSlotsUntested() {
   for (const PatternDefinition& p : kPatterns) {
     if (p.text[0] != 'x' || p.text[10] != 'x') return false;
@@ -48,7 +49,6 @@ constexpr bool OuterSlotsUntested() {
   return true;
 }
 static_assert(OuterSlotsUntested());
-constexpr int kInnerCodeBits = 16;
 
 bool tablesBuilt = false;
 
@@ -69,13 +69,10 @@ void BuildMasks() {
 }
 
 void BuildLineCategoryTable() {
-  static uint8_t inner[1 << kInnerCodeBits];
-  for (uint32_t k = 0; k < (1u << kInnerCodeBits); ++k) {
+  for (uint32_t k = 0; k < kNbInnerCodes; ++k) {
     const uint32_t code = k << 2;  // slots 1..8
-    inner[k] = static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
-  }
-  for (uint32_t k = 0; k < kNbLineCodes; ++k) {
-    lineCategoryOneDir[k] = inner[(k >> 2) & 0xFFFF];
+    lineCategoryOneDir[k] =
+        static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
   }
 }
 
@@ -96,6 +93,39 @@ void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPl
              ListOf(1, categoryPlayer2));
 }
 
+// The same for the square of a record, noting the lists that nodes leave.
+inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2) {
+  SquareNode* nodePlayer1 = &sortSquare[0][r.squareIndex];
+  SquareNode* nodePlayer2 = &sortSquare[1][r.squareIndex];
+  r.listPlayer1 = FileSquareNode(nodePlayer1, ListOf(0, categoryPlayer1));
+  r.listPlayer2 = FileSquareNode(nodePlayer2, ListOf(1, categoryPlayer2));
+}
+
+// The square that has `squareIndex` in slot I % 10 of direction I / 10, if
+// empty, gets its record, code, categories and lists updated. Written for
+// each slot at compile time, so that offsets, shifts and masks are constants.
+template <int I>
+void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
+  constexpr int16_t kDirection = I / kNbSlots;
+  constexpr int16_t kSlot = I % kNbSlots;
+  const auto e = static_cast<int16_t>(squareIndex + offsetTable[I]);
+  if (square[e].symbol != kEmpty) return;
+  UndoRecord& r = *top++;
+  SaveUndoInformation(r, e, kDirection);
+  int16_t mc1 = 0;
+  int16_t mc2 = 0;
+  if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
+}
+
+// All the neighbours, in offsetTable order, their records pushed on the undo
+// stack.
+template <int... I>
+void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
+  UndoRecord* top = &undoInformation[nbUndoSquares];
+  (UpdateNeighbour<I>(squareIndex, symbol, top), ...);
+  nbUndoSquares = static_cast<int16_t>(top - undoInformation);
+}
+
 // The border squares enter the neighbourhood codes of the 300 playable
 // squares within five steps of the edge.
 void SetUpEmptyBoard() {
@@ -109,8 +139,7 @@ void SetUpEmptyBoard() {
         if (!IsPlayableIndex(c)) continue;
         int16_t mc1 = 0;
         int16_t mc2 = 0;
-        GetMcIndexes(c, kBorder, d, m, mc1, mc2);
-        FileSquare(c, mc1, mc2);
+        if (GetMcIndexes(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
       }
     }
   }
@@ -178,70 +207,37 @@ void InitializeEvaluate() {
   tablesBuilt = true;
 }
 
-void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
-                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2) {
-  uint32_t& code = squarePattern[squareIndex][direction];
-  code |= static_cast<uint32_t>(symbol) << (2 * slot);
-  const uint32_t b = lineCategoryOneDir[code];
-  const int shift = 4 * direction;
-  const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
-  uint32_t& categories = lineCategoryAllDir[squareIndex];
-  categories = (categories & keep) | ((b & 0xFu) << shift) | ((b >> 4) << (16 + shift));
-  moveCategoryPlayer1 = mcTable[categories & 0xFFFF];
-  moveCategoryPlayer2 = mcTable[categories >> 16];
-}
-
-void SaveUndoInformation(int16_t squareIndex, int16_t direction) {
-  UndoRecord& r = undoInformation[nbUndoSquares++];
-  r.nodePlayer1 = &sortSquare[0][squareIndex];
-  r.nodePlayer2 = &sortSquare[1][squareIndex];
-  r.listPlayer1 = r.nodePlayer1->list;
-  r.listPlayer2 = r.nodePlayer2->list;
-  r.lineCategories = lineCategoryAllDir[squareIndex];
-  r.raisedAtPlayer1 = r.nodePlayer1->raisedAt;
-  r.raisedAtPlayer2 = r.nodePlayer2->raisedAt;
-  r.direction = direction;
-  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
-}
-
 void PutSymbol(int16_t squareIndex) {
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
   UpdateZobristKey(squareIndex, whoIsOnMove);
-  SaveUndoInformation(squareIndex, -1);
-  FileSquare(squareIndex, kOccupiedCategory, kOccupiedCategory);
-  // Every empty square that has this stone within five steps on a line gets
-  // its code, categories and lists updated, in offsetTable order.
-  for (int16_t d = 0; d < kNbDirections; ++d) {
-    for (int16_t m = 0; m < kNbSlots; ++m) {
-      const auto e = static_cast<int16_t>(squareIndex + offsetTable[kNbSlots * d + m]);
-      if (square[e].symbol != kEmpty) continue;
-      SaveUndoInformation(e, d);
-      int16_t mc1 = 0;
-      int16_t mc2 = 0;
-      GetMcIndexes(e, whoIsOnMove, d, m, mc1, mc2);
-      FileSquare(e, mc1, mc2);
-    }
-  }
+  UndoRecord& marker = undoInformation[nbUndoSquares++];
+  SaveUndoInformation(marker, squareIndex, -1);
+  FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
+  UpdateNeighbours(squareIndex, whoIsOnMove,
+                   std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
 
 void RemoveSymbol() {
-  for (;;) {
-    const UndoRecord& r = undoInformation[--nbUndoSquares];
-    SortSquare(r.nodePlayer1, r.nodePlayer2, r.listPlayer1, r.listPlayer2);
-    const int16_t s = r.nodePlayer1->squareIndex;
-    if (r.direction >= 0) {
-      // After the re-filing, which may have stamped raisedAt anew.
-      r.nodePlayer1->raisedAt = r.raisedAtPlayer1;
-      lineCategoryAllDir[s] = r.lineCategories;
-      r.nodePlayer2->raisedAt = r.raisedAtPlayer2;
-      squarePattern[s][r.direction] = r.pattern;
-      continue;
-    }
-    const int16_t symbol = square[s].symbol;
-    square[s].symbol = kEmpty;
-    UpdateZobristKey(s, symbol);
-    --nbSymbolsPlaced;
-    return;
+  // The records above the stone's marker, newest first.
+  const UndoRecord* r = &undoInformation[nbUndoSquares - 1];
+  for (; r->direction >= 0; --r) {
+    const int16_t e = r->squareIndex;
+    SquareNode* nodePlayer1 = &sortSquare[0][e];
+    SquareNode* nodePlayer2 = &sortSquare[1][e];
+    if (r->listPlayer1 != nullptr) MoveSquareToList(nodePlayer1, r->listPlayer1);
+    if (r->listPlayer2 != nullptr) MoveSquareToList(nodePlayer2, r->listPlayer2);
+    nodePlayer1->raisedAt = r->raisedAtPlayer1;
+    nodePlayer2->raisedAt = r->raisedAtPlayer2;
+    lineCategoryAllDir[e] = r->lineCategories;
+    squarePattern[e][r->direction] = r->pattern;
   }
+  // The marker: the stone's own nodes move back from list 17, stamped.
+  nbUndoSquares = static_cast<int16_t>(r - undoInformation);
+  const int16_t s = r->squareIndex;
+  SortSquare(&sortSquare[0][s], &sortSquare[1][s], r->listPlayer1, r->listPlayer2);
+  const int16_t symbol = square[s].symbol;
+  square[s].symbol = kEmpty;
+  UpdateZobristKey(s, symbol);
+  --nbSymbolsPlaced;
 }

@@ -10,9 +10,7 @@
 #include <cstdint>
 
 #include "evaluation/board.h"
-
-struct SquareNode;
-struct CategoryList;
+#include "ordering/sort.h"
 
 constexpr int kNbDirections = 4;
 constexpr int kNbSlots = 10;  // neighbour slots per direction
@@ -28,8 +26,9 @@ inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
 };
 
 constexpr int kNbPatterns = 52;
-constexpr int kNbLineCodes = 1 << 20;  // 2 bits for each of 10 slots
-constexpr int kNbMcIndexes = 1 << 16;  // 4 bits for each of 4 directions
+constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
+constexpr int kNbInnerCodes = 1 << 16;  // 2 bits for each of slots 1..8, those patterns test
+constexpr int kNbMcIndexes = 1 << 16;   // 4 bits for each of 4 directions
 
 // Line categories (per square, direction and player).
 constexpr int16_t kLineFive = 9;
@@ -45,9 +44,14 @@ struct PatternMask {
 };
 
 extern PatternMask mask[kNbPatterns];
-// Indexed by neighbourhood code: low nibble player 1's line category, high
-// nibble player 2's. Built once per process.
-extern uint8_t lineCategoryOneDir[kNbLineCodes];
+// Indexed by the inner code of a neighbourhood code: low nibble player 1's
+// line category, high nibble player 2's. Built once per process. No pattern
+// tests slot 0 or 9, so 64 KiB cover every code and stay in the cache.
+extern uint8_t lineCategoryOneDir[kNbInnerCodes];
+
+// Slots 1..8 of a neighbourhood code: the index into lineCategoryOneDir.
+constexpr uint32_t InnerCode(uint32_t code) { return (code >> 2) & (kNbInnerCodes - 1); }
+
 // Indexed by four 4-bit line categories (direction d in bits 4d..4d+3):
 // the move category 0..16.
 extern uint8_t mcTable[kNbMcIndexes];
@@ -60,17 +64,20 @@ extern uint32_t squarePattern[kBoardCells][kNbDirections];
 // bits 16+4d..16+4d+3 player 2. Each half is an mcTable index.
 extern uint32_t lineCategoryAllDir[kBoardCells];
 
+// The state of one square before a stone changed it. Its nodes are
+// sortSquare[p][squareIndex]. A list is kept only for a node that the stone
+// moved, so that the take-back need not look at the others.
 struct UndoRecord {
-  SquareNode* nodePlayer1;
-  SquareNode* nodePlayer2;
-  CategoryList* listPlayer1;  // lists the nodes were filed under
+  CategoryList* listPlayer1;  // list to file the node back under; null: not moved
   CategoryList* listPlayer2;
   uint32_t lineCategories;    // lineCategoryAllDir of the square
+  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
+  int16_t squareIndex;
   int16_t raisedAtPlayer1;
   int16_t raisedAtPlayer2;
   int16_t direction;          // 0..3, or -1 for the stone's own marker record
-  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
 };
+static_assert(sizeof(UndoRecord) == 32);
 
 // Worst case: the game stones of a full board push 6710 records (400 markers
 // plus one per pair of playable squares at most five apart on a line), and
@@ -94,6 +101,48 @@ void InitializeEvaluate();
 void PutSymbol(int16_t squareIndex);
 // Takes back the stone of the latest PutSymbol not yet taken back.
 void RemoveSymbol();
-void SaveUndoInformation(int16_t squareIndex, int16_t direction);
-void GetMcIndexes(int16_t squareIndex, int16_t symbol, int16_t direction, int16_t slot,
-                  int16_t& moveCategoryPlayer1, int16_t& moveCategoryPlayer2);
+
+// The two steps for every square that a stone touches. PutSymbol runs them for
+// up to 41 squares, written out for each neighbour; the compiler's size limits
+// would keep them out of line there, at a cost of a sixth of its time.
+
+// Fills the record of a square before its code in `direction` changes; -1
+// makes the marker record of the square that the stone is put on. The lists
+// are noted as the nodes move. PutSymbol pushes the records.
+[[gnu::always_inline]] inline void SaveUndoInformation(UndoRecord& r, int16_t squareIndex,
+                                                       int16_t direction) {
+  r.listPlayer1 = nullptr;
+  r.listPlayer2 = nullptr;
+  r.lineCategories = lineCategoryAllDir[squareIndex];
+  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
+  r.squareIndex = squareIndex;
+  r.raisedAtPlayer1 = sortSquare[0][squareIndex].raisedAt;
+  r.raisedAtPlayer2 = sortSquare[1][squareIndex].raisedAt;
+  r.direction = direction;
+}
+
+// Writes `symbol` into a slot of a square's code in one direction and brings
+// its line categories up to date. Returns false when no line category
+// changed, so that the move categories stay as they are and the two
+// out-parameters are not written; else returns true with the new move
+// categories of both players.
+[[gnu::always_inline]] inline bool GetMcIndexes(int16_t squareIndex, int16_t symbol,
+                                                int16_t direction, int16_t slot,
+                                                int16_t& moveCategoryPlayer1,
+                                                int16_t& moveCategoryPlayer2) {
+  uint32_t& code = squarePattern[squareIndex][direction];
+  code |= static_cast<uint32_t>(symbol) << (2 * slot);
+  // No pattern tests the outermost slots.
+  if (slot == 0 || slot == kNbSlots - 1) return false;
+  const uint32_t b = lineCategoryOneDir[InnerCode(code)];
+  const int shift = 4 * direction;
+  const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
+  uint32_t& categories = lineCategoryAllDir[squareIndex];
+  const uint32_t updated =
+      (categories & keep) | ((b & 0xFu) << shift) | ((b >> 4) << (16 + shift));
+  if (updated == categories) return false;
+  categories = updated;
+  moveCategoryPlayer1 = mcTable[updated & 0xFFFF];
+  moveCategoryPlayer2 = mcTable[updated >> 16];
+  return true;
+}

@@ -52,43 +52,11 @@ void InitializeSort() {
   totalValue = 0;
 }
 
-void RemoveSquareFromList(SquareNode* node) {
-  CategoryList* list = node->list;
-  if (node->prev == nullptr) {
-    list->first = node->next;
-  } else {
-    node->prev->next = node->next;
-  }
-  if (node->next != nullptr) node->next->prev = node->prev;
-  --list->count;
-  totalValue -= list->weight;
-}
-
-void AddSquareToList(SquareNode* node, CategoryList* list) {
-  node->next = list->first;
-  if (list->first != nullptr) list->first->prev = node;
-  node->prev = nullptr;
-  node->list = list;
-  list->first = node;
-  ++list->count;
-  totalValue += list->weight;
-}
-
-namespace {
-
-void FileNode(SquareNode* node, CategoryList* target) {
-  if (node->list == target) return;
-  if (target->category < node->list->category) node->raisedAt = nbSymbolsPlaced;
-  RemoveSquareFromList(node);
-  AddSquareToList(node, target);
-}
-
-}  // namespace
-
-void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2, CategoryList* listPlayer1,
-                CategoryList* listPlayer2) {
-  FileNode(nodePlayer1, listPlayer1);
-  FileNode(nodePlayer2, listPlayer2);
+CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target) {
+  CategoryList* from = node->list;
+  if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
+  MoveSquareToList(node, target);
+  return from;
 }
 
 int CheckConsistency() {

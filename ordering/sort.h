@@ -39,10 +39,58 @@ extern SquareNode sortSquare[2][kBoardCells];
 extern int32_t totalValue;
 
 void InitializeSort();
-// Files both nodes of one square under the given lists (player 1's first).
-void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2, CategoryList* listPlayer1,
-                CategoryList* listPlayer2);
-void AddSquareToList(SquareNode* node, CategoryList* list);
-void RemoveSquareFromList(SquareNode* node);
 // 0 when every list holds exactly `count` nodes, 1 otherwise.
 int CheckConsistency();
+
+// The list operations run for every square that a stone touches, so they are
+// inline for the incremental update. Whether a node has neighbours in its
+// list is as good as random, so the links are chosen by selects, not by
+// branches: a missing neighbour's link is written to the node itself instead,
+// where it is overwritten at once or leaves the value that was there.
+
+// Unlinks a node from the list that it names.
+inline void RemoveSquareFromList(SquareNode* node) {
+  CategoryList* list = node->list;
+  SquareNode* prev = node->prev;
+  SquareNode* next = node->next;
+  *(prev != nullptr ? &prev->next : &list->first) = next;
+  (next != nullptr ? next : node)->prev = prev;
+  --list->count;
+  totalValue -= list->weight;
+}
+
+// Pushes a node at the head of a list.
+inline void AddSquareToList(SquareNode* node, CategoryList* list) {
+  SquareNode* first = list->first;
+  node->next = first;
+  (first != nullptr ? first : node)->prev = node;
+  node->prev = nullptr;
+  node->list = list;
+  list->first = node;
+  ++list->count;
+  totalValue += list->weight;
+}
+
+// Moves a node from its list to the head of another.
+inline void MoveSquareToList(SquareNode* node, CategoryList* list) {
+  RemoveSquareFromList(node);
+  AddSquareToList(node, list);
+}
+
+// Moves a node to another list, stamping raisedAt when that list is more
+// urgent, and returns the list it left. Out of line, as most re-filings find
+// the node in place and the checks stay compact.
+CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target);
+
+// Moves one node to a list unless it is there already. Returns the list the
+// node left, or null.
+inline CategoryList* FileSquareNode(SquareNode* node, CategoryList* target) {
+  return node->list == target ? nullptr : MoveSquareNode(node, target);
+}
+
+// Files both nodes of one square under the given lists (player 1's first).
+inline void SortSquare(SquareNode* nodePlayer1, SquareNode* nodePlayer2,
+                       CategoryList* listPlayer1, CategoryList* listPlayer2) {
+  FileSquareNode(nodePlayer1, listPlayer1);
+  FileSquareNode(nodePlayer2, listPlayer2);
+}

@@ -51,11 +51,6 @@ void InitializeHashTable() {
   if (nbHTItems > 0) std::memset(pHashItemTable, 0, static_cast<size_t>(nbHTItems) * kItemBytes);
 }
 
-void UpdateZobristKey(int16_t squareIndex, int16_t symbol) {
-  if (symbol == kPlayer1) zobristKey ^= codePlayer1[squareIndex];
-  if (symbol == kPlayer2) zobristKey ^= codePlayer2[squareIndex];
-}
-
 void RecordHash(int16_t ply, int16_t flag, int16_t value) {
   if (nbHTItems == 0) return;
   HashItem& item = ItemOfCurrentKey();

@@ -28,7 +28,12 @@ extern uint64_t codePlayer2[kBoardCells];
 
 uint64_t rand64();
 void InitializeHashTable();
-void UpdateZobristKey(int16_t squareIndex, int16_t symbol);
+// Toggles the code of a stone of `symbol` on a square in the key; inline for
+// the incremental update. Other symbols leave the key as it is.
+inline void UpdateZobristKey(int16_t squareIndex, int16_t symbol) {
+  if (symbol == kPlayer1) zobristKey ^= codePlayer1[squareIndex];
+  if (symbol == kPlayer2) zobristKey ^= codePlayer2[squareIndex];
+}
 void RecordHash(int16_t ply, int16_t flag, int16_t value);
 // 0: miss; 2: alpha = stored value; 3: beta = stored value.
 int16_t ProbeHash(int16_t ply, int16_t& alpha, int16_t& beta);

@@ -98,7 +98,7 @@ TEST(CategoryTables, MatchTheReferenceAndTheRulesHoldInAnyOrder) {
   Tessel_Initialize();
   Tessel_Initialize();  // a new game keeps the large table and rebuilds the small one
   for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code)
-    ASSERT_EQ(lineCategoryOneDir[code],
+    ASSERT_EQ(lineCategoryOneDir[InnerCode(code)],
               reference::LineCategory(code, 1) | reference::LineCategory(code, 2) << 4)
         << std::hex << code;
   const int16_t cases[][5] = {  // four line categories, then the move category

@@ -1,11 +1,17 @@
 // Searches a fixed set of positions to a fixed depth with the clock out of the
 // way and prints, per position, the move, the depth, the moves made and the
-// time, then the total of moves made: the behaviour signature. A change that
-// should not alter the search must leave the signature as it was.
+// time, then the total of moves made and the behaviour signature, a hash of
+// every position's move and move count. A change that should not alter the
+// search must leave the signature as it was.
 //
-// Usage: bench            the full set at the depths below
-//        bench quick      every depth capped at 2, for a smoke run
-//        bench N          every position at depth N
+// Usage: bench [full | quick | N] [expected]
+//        bench, bench full   the set at the depths below
+//        bench quick         every depth capped at 2
+//        bench N             every position at depth N
+//        expected            a signature to check; a different one exits with 1
+//        bench time MS       every position searched as the engine plays, to
+//                            depth 10 within MS milliseconds: the depth that a
+//                            clock allows
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -49,6 +55,16 @@ constexpr Position kPositions[] = {
     {"in the corner", "0,0 1,1 1,0 2,2 0,2 3,3 2,0 0,1", 5},
 };
 
+// FNV-1a over whole values rather than bytes: any change of a move or a
+// count, or of their order, changes the result.
+uint64_t Fold(uint64_t signature, uint64_t value) {
+  return (signature ^ value) * 0x100000001b3u;
+}
+constexpr uint64_t kSignatureStart = 0xcbf29ce484222325u;
+
+// The depth limit of every search that the protocol asks for.
+constexpr int16_t kProtocolDepth = 10;
+
 void PutMoves(const char* moves) {
   std::istringstream in(moves);
   int x, y;
@@ -59,28 +75,34 @@ void PutMoves(const char* moves) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int16_t override = 0, cap = INT16_MAX;
-  if (argc > 1 && std::strcmp(argv[1], "quick") == 0)
-    cap = 2;
-  else if (argc > 1)
-    override = static_cast<int16_t>(std::atoi(argv[1]));
-  if (argc > 2 || (argc > 1 && cap == INT16_MAX && override <= 0)) {
-    std::fprintf(stderr, "usage: %s [quick | depth]\n", argv[0]);
+  const char* set = argc > 1 ? argv[1] : "full";
+  const bool quick = std::strcmp(set, "quick") == 0;
+  const bool full = std::strcmp(set, "full") == 0;
+  const bool timed = std::strcmp(set, "time") == 0;
+  // The search's own clock: a budget per position instead of a fixed depth.
+  const int32_t budgetMs = timed && argc > 2 ? std::atoi(argv[2]) : 0;
+  const auto override = static_cast<int16_t>(quick || full || timed ? 0 : std::atoi(set));
+  if (argc > 3 || (timed && budgetMs <= 0) || (!quick && !full && !timed && override <= 0)) {
+    std::fprintf(stderr, "usage: %s [full | quick | depth] [expected signature]\n", argv[0]);
+    std::fprintf(stderr, "       %s time milliseconds\n", argv[0]);
     return 2;
   }
+  const int16_t cap = quick ? 2 : INT16_MAX;
 
   Tessel_Initialize();  // the first call sets the default settings
-  searchTimeout = INT32_MAX;
+  searchTimeout = timed ? budgetMs + kTimeMargin : INT32_MAX;
   matchTimeout = INT32_MAX;
 
   using Clock = std::chrono::steady_clock;
   int64_t totalMoves = 0;
+  uint64_t signature = kSignatureStart;
   double totalMs = 0;
   std::printf("%-34s %6s %5s %11s %9s\n", "position", "move", "depth", "moves", "ms");
   for (const Position& p : kPositions) {
     Tessel_Initialize();
     PutMoves(p.moves);
-    const int16_t depth = override > 0 ? override : (p.depth < cap ? p.depth : cap);
+    const int16_t depth =
+        timed ? kProtocolDepth : override > 0 ? override : (p.depth < cap ? p.depth : cap);
     const Clock::time_point start = Clock::now();
     Tessel_Search(depth, 0, 1);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -91,10 +113,19 @@ int main(int argc, char** argv) {
     std::printf("%-34s %6s %2d/%-2d %11d %9.1f\n", p.name, move, depthReached, depth,
                 nbExaminedMoves, ms);
     totalMoves += nbExaminedMoves;
+    signature = Fold(Fold(Fold(signature, uint16_t(x)), uint16_t(y)), uint32_t(nbExaminedMoves));
     totalMs += ms;
   }
-  std::printf("\nsignature (total moves made): %lld\n", static_cast<long long>(totalMoves));
+  std::printf("\ntotal moves made: %lld\n", static_cast<long long>(totalMoves));
   std::printf("time: %.1f ms, %.0f moves/s\n", totalMs,
               totalMs > 0 ? totalMoves * 1000.0 / totalMs : 0.0);
+  if (timed) return 0;  // what a clock allows is no signature
+  char printed[24];
+  std::snprintf(printed, sizeof printed, "%016llx", static_cast<unsigned long long>(signature));
+  std::printf("signature: %s\n", printed);
+  if (argc > 2 && std::strcmp(argv[2], printed) != 0) {
+    std::printf("expected:  %s\n", argv[2]);
+    return 1;
+  }
   return 0;
 }
