@@ -35,8 +35,20 @@ void PutGameStone(int16_t index) {
   gameRecord[nbGameStones++] = index;
 }
 
-// A new game with the recorded stones other than `index`, each in its colour
-// and in its order.
+// Empty board of the size and blocked squares in play, player 1 to move.
+void ResetPosition() {
+  InitializeBoard();
+  InitializeSort();
+  InitializeSearch();
+  InitializeHashTable();
+  InitializeEvaluate();
+  InitializeMoveGenerator();
+  whoIsOnMove = kPlayer1;
+  nbGameStones = 0;
+}
+
+// The position again from an empty board with the recorded stones other than
+// `index`, each in its colour and in its order.
 void ReplayWithout(int16_t index) {
   struct Stone {
     int16_t squareIndex, owner;
@@ -46,11 +58,13 @@ void ReplayWithout(int16_t index) {
   for (int16_t k = 0; k < nbGameStones; ++k) {
     if (gameRecord[k] != index) kept[nbKept++] = {gameRecord[k], square[gameRecord[k]].symbol};
   }
-  Tessel_Initialize();
+  const int16_t mover = whoIsOnMove;
+  ResetPosition();
   for (int16_t k = 0; k < nbKept; ++k) {
     whoIsOnMove = kept[k].owner;
     PutGameStone(kept[k].squareIndex);
   }
+  whoIsOnMove = mover;
 }
 
 }  // namespace
@@ -65,14 +79,8 @@ void Tessel_Initialize() {
     matchTimeout = kDefaultMatchTimeout;
     maxNodes = 0;
   }
-  InitializeBoard();
-  InitializeSort();
-  InitializeSearch();
-  InitializeHashTable();
-  InitializeEvaluate();
-  InitializeMoveGenerator();
-  whoIsOnMove = kPlayer1;
-  nbGameStones = 0;
+  ClearBlockedSquares();
+  ResetPosition();
 }
 
 void Tessel_PutSymbol(int16_t x, int16_t y) {
@@ -126,7 +134,7 @@ int GameWon(int16_t squareIndex) {
   return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
 }
 
-bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight; }
+bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight - nbBlockedSquares; }
 
 int16_t Tessel_GetSymbol(int16_t x, int16_t y) {
   if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
@@ -139,6 +147,13 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height) {
   boardWidth = width;
   boardHeight = height;
   Tessel_Initialize();
+  return true;
+}
+
+bool Tessel_BlockSquare(int16_t x, int16_t y) {
+  if (Tessel_GetSymbol(x, y) != kEmpty) return false;
+  BlockSquare(IndexOf(x, y));
+  ReplayWithout(-1);
   return true;
 }
 

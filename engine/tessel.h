@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+// A new game: an empty board of the size in play, with no blocked square,
+// player 1 to move; the settings stay.
 void Tessel_Initialize();
 void Tessel_PutSymbol(int16_t x, int16_t y);
 void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
@@ -19,11 +21,17 @@ void Tessel_ResetHashTable();
 int GameWon(int16_t squareIndex);
 // True when no empty square of the board is left.
 bool Tessel_BoardFull();
-// What stands on (x, y): 0 empty, 1 or 2 a player's stone, 3 off the board.
+// What stands on (x, y): 0 empty, 1 or 2 a player's stone, 3 off the board or
+// blocked.
 int16_t Tessel_GetSymbol(int16_t x, int16_t y);
 // A new game on a board of width x height squares, each 5..20. False, and
 // nothing changed, for any other size.
 bool Tessel_SetBoardSize(int16_t width, int16_t height);
+// Makes the empty square (x, y) a blocked square until the next new game: no
+// stone goes there, and it closes lines for both players as the edge does.
+// The side to move stays. False, and nothing changed, unless the square is
+// empty.
+bool Tessel_BlockSquare(int16_t x, int16_t y);
 // Takes the stone on (x, y) off the board; the side whose stone it was is then
 // to move. False, and nothing changed, when no stone stands there.
 bool Tessel_TakeBack(int16_t x, int16_t y);

@@ -7,6 +7,8 @@ int16_t boardWidth = kBoardSide;
 int16_t boardHeight = kBoardSide;
 int16_t whoIsOnMove = kPlayer1;
 int16_t nbSymbolsPlaced = 0;
+bool blockedSquare[kBoardCells];
+int16_t nbBlockedSquares = 0;
 
 namespace {
 
@@ -39,7 +41,8 @@ void InitializeBoard() {
     for (int16_t x = 0; x < kPaddedSide; ++x) {
       BoardSquare& sq = square[x + kPaddedSide * y];
       sq.index = static_cast<int16_t>(x + kPaddedSide * y);
-      sq.symbol = IsPaddedPlayable(x, y, boardWidth, boardHeight) ? kEmpty : kBorder;
+      const bool open = IsPaddedPlayable(x, y, boardWidth, boardHeight) && !blockedSquare[sq.index];
+      sq.symbol = open ? kEmpty : kBorder;
     }
   }
 }
@@ -57,9 +60,20 @@ void ConvertIndex_2_XY_Offset(int16_t index, int16_t& x, int16_t& y) {
   y = static_cast<int16_t>(index / kPaddedSide - kBorderWidth);
 }
 
+void BlockSquare(int16_t index) {
+  if (!IsPlayableIndex(index)) return;
+  blockedSquare[index] = true;
+  ++nbBlockedSquares;
+}
+
+void ClearBlockedSquares() {
+  for (bool& blocked : blockedSquare) blocked = false;
+  nbBlockedSquares = 0;
+}
+
 bool IsPlayableIndex(int16_t index) {
   int16_t x = 0;
   int16_t y = 0;
   ConvertIndex_2_XY_Offset(index, x, y);
-  return x >= 0 && x < boardWidth && y >= 0 && y < boardHeight;
+  return x >= 0 && x < boardWidth && y >= 0 && y < boardHeight && !blockedSquare[index];
 }

@@ -36,14 +36,23 @@ extern int16_t boardHeight;
 extern int16_t whoIsOnMove;
 // Stones on the board, game and search stones alike.
 extern int16_t nbSymbolsPlaced;
+// Squares of the board in play that no stone may take and that close lines
+// for both players as the edge does (the stones of a line completed earlier
+// in a continuous game). InitializeBoard lays them out as border squares.
+extern bool blockedSquare[kBoardCells];
+extern int16_t nbBlockedSquares;
 
 void InitializeBoard();
+// Blocks an unblocked square of the board in play, or unblocks every square;
+// the next InitializeBoard lays the board out accordingly.
+void BlockSquare(int16_t index);
+void ClearBlockedSquares();
 // Padded coordinates to index.
 void ConvertXY_2_Index(int16_t x, int16_t y, int16_t& index);
 // Board coordinates to index; no range check.
 void ConvertXY_Offset_2_Index(int16_t x, int16_t y, int16_t& index);
 // Index to board coordinates, truncating division (remainder keeps the sign).
 void ConvertIndex_2_XY_Offset(int16_t index, int16_t& x, int16_t& y);
-// True for the playable squares of the board in play; false for the border
-// and for any index outside 0..899.
+// True for the playable squares of the board in play; false for the border,
+// the blocked squares and any index outside 0..899.
 bool IsPlayableIndex(int16_t index);

@@ -14,16 +14,12 @@ constexpr double kWeightBase = 1.65;
 
 void LinkPlayableSquaresInOrder(int player) {
   CategoryList& list = moveCategory[player][kOpenSingleCategory];
-  int16_t firstIndex = 0;
-  ConvertXY_2_Index(kBorderWidth, kBorderWidth, firstIndex);
-  SquareNode* tail = &sortSquare[player][firstIndex];
-  list.first = tail;
-  list.count = 1;
+  SquareNode* tail = nullptr;
   for (int16_t i = 0; i < kBoardCells; ++i) {
-    if (i == firstIndex || !IsPlayableIndex(i)) continue;
+    if (!IsPlayableIndex(i)) continue;
     SquareNode* node = &sortSquare[player][i];
     node->prev = tail;
-    tail->next = node;
+    *(tail != nullptr ? &tail->next : &list.first) = node;
     tail = node;
     ++list.count;
   }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 #include <strings.h>
 
 #include "engine/tessel.h"
@@ -16,7 +17,6 @@ uint8_t started = 0;
 const char* infotext =
     "name=\"Tessel\", version=\"0.1\", author=\"Tessel developers\", country=\"Internet\", "
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
-FILE* pipeInput = nullptr;
 FILE* pipeOutput = nullptr;
 bool sessionEnded = false;
 int16_t protocolSearchDepth = 10;
@@ -24,8 +24,12 @@ int16_t protocolSearchDepth = 10;
 namespace {
 
 constexpr int16_t kMaxPlayerNumber = 2;
-constexpr int16_t kOwnStone = 1;  // third number of a position line
+// Third numbers of a position line: the engine's stone, its opponent's, and a
+// square owned by nobody (a stone of a line completed earlier in a continuous
+// game), which blocks lines for both.
+constexpr int16_t kOwnStone = 1;
 constexpr int16_t kOpponentStone = 2;
+constexpr int16_t kNobodysStone = 3;
 // Rule bits of games other than freestyle: exactly five, renju, caro.
 constexpr int32_t kOtherRuleBits = 1 | 4 | 8;
 constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
@@ -33,12 +37,24 @@ constexpr char kOccupied[] = "ERROR square is occupied";
 constexpr char kNoStone[] = "ERROR square is empty";
 constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
 constexpr char kOtherRule[] =
-    "ERROR unsupported rule, only freestyle is played: five or more in a row wins";
+    "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
 
 // INFO max_depth: a cap on the depth of every search; 0 for none.
 int32_t maxDepthSetting = 0;
+// INFO show_detail: analysis lines for board programs.
+bool showDetail = false;
+// INFO rule, and whether the next move answer must say that the game will be
+// freestyle after all: once for each change of the setting.
+int32_t ruleSetting = 0;
+bool ruleWarningDue = false;
 
-FILE* Input() { return pipeInput != nullptr ? pipeInput : stdin; }
+// The state of a protocol search: lines that arrive meanwhile are looked at
+// once each, and the deepest iteration reported so far.
+bool thinking = false;
+bool endRequested = false;
+size_t nbLinesSeen = 0;
+int16_t reportedDepth = -1;
+
 FILE* Output() { return pipeOutput != nullptr ? pipeOutput : stdout; }
 
 // One number as "%hi" reads it: leading white space, a sign, and the base
@@ -80,29 +96,55 @@ int16_t SearchDepth() {
   return static_cast<int16_t>(maxDepthSetting);
 }
 
-// Searches the current position and answers the best move; on a full board
-// there is no move to give.
+// Entry 0 of the best line.
+void BestSquare(int16_t& x, int16_t& y) {
+  int16_t player = 0, value = 0, vct = 0;
+  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
+}
+
+void SendSquare(const char* prefix, int16_t x, int16_t y) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%s%d,%d", prefix, x, y);
+  SendResponse(line);
+}
+
+// Searches the current position and answers the best move, after the notes
+// that the manager is due; on a full board there is no move to give.
 void AnswerMove(bool putOwnStone) {
   if (Tessel_BoardFull()) {
     SendResponse("ERROR board is full");
     return;
   }
+  thinking = true;
+  nbLinesSeen = 0;
+  reportedDepth = -1;
   Tessel_Search(SearchDepth(), 0, 1);
-  int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  char reply[32];
-  std::snprintf(reply, sizeof reply, "%d,%d", x, y);
-  SendResponse(reply);
+  thinking = false;
+  // END arrived during the search: nothing more is written.
+  if (endRequested) return;
+  if (ruleWarningDue) SendResponse(kOtherRule);
+  ruleWarningDue = false;
+  if (showDetail) SendMessage();
+  int16_t x = 0, y = 0;
+  BestSquare(x, y);
+  SendSquare("", x, y);
   if (putOwnStone) Tessel_PutSymbol(x, y);
 }
 
 // A stone the manager reports must go on an empty square of the board;
-// otherwise the error line is the answer and nothing happens.
+// otherwise the error line is the answer and nothing happens. The upper
+// bounds are checked while parsing.
 bool IsFreeSquare(int16_t x, int16_t y) {
-  const int16_t symbol = Tessel_GetSymbol(x, y);
-  if (symbol == kBorder) SendResponse(kParameterError);
-  if (symbol == kPlayer1 || symbol == kPlayer2) SendResponse(kOccupied);
-  return symbol == kEmpty;
+  if (Tessel_GetSymbol(x, y) == kEmpty) return true;
+  SendResponse(x < 0 || y < 0 ? kParameterError : kOccupied);
+  return false;
+}
+
+// x,y and, for n = 3, a third number of at most maxThird, with x and y below
+// the board's width and height (negative values are left to the caller).
+bool ParseSquare(const char* text, int16_t* v, int n, int16_t maxThird) {
+  return ReadShorts(text, v, n) && v[0] < boardWidth && v[1] < boardHeight &&
+         (n < 3 || v[2] <= maxThird);
 }
 
 // A new game on a board of width x height, each 5..20.
@@ -126,47 +168,102 @@ void CommandBegin() { AnswerMove(true); }
 
 void CommandEnd() { sessionEnded = true; }
 
-void HandleInfo(const char* arg) {
-  struct InfoKey {
-    const char* name;
-    void (*apply)(const char* value);
-  };
-  static constexpr InfoKey kKeys[] = {
-      {"max_memory", [](const char*) {}},
-      // Managers send timeout_match 0 for a match without limit.
-      {"timeout_match",
-       [](const char* v) {
-         matchTimeout = ReadInt32(v);
-         if (matchTimeout == 0) matchTimeout = std::numeric_limits<int32_t>::max();
-       }},
-      {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }},
-      {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }},
-      {"game_type", [](const char*) {}},
-      // Accepted whatever it is; only the manager must learn that the game
-      // will be freestyle.
-      {"rule",
-       [](const char* v) {
-         if ((ReadInt32(v) & kOtherRuleBits) != 0) SendResponse(kOtherRule);
-       }},
-      {"evaluate", [](const char*) {}},
-      // Caps that make searches reproducible and cheap; 0 lifts them.
-      {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }},
-      {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }},
-  };
-  for (const InfoKey& key : kKeys) {
-    const char* value = ParseCommandParameter(key.name, arg);
-    if (value == nullptr) continue;
-    key.apply(value);
-    return;
+struct InfoKey {
+  const char* name;
+  void (*apply)(const char* value);
+  bool duringSearch;  // applies at once when it arrives during a search
+};
+
+// The keys that change something; every other key is accepted and ignored, as
+// managers and board programs send many of their own (folder, thread_num...).
+// No INFO line is ever answered, since a manager would take any line for the
+// move it waits for.
+constexpr InfoKey kInfoKeys[] = {
+    // Managers send timeout_match 0 for a match without limit.
+    {"timeout_match",
+     [](const char* v) {
+       matchTimeout = ReadInt32(v);
+       if (matchTimeout == 0) matchTimeout = std::numeric_limits<int32_t>::max();
+     },
+     true},
+    {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }, true},
+    {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }, true},
+    // Accepted whatever it is; the manager learns with the next move that the
+    // game will be freestyle.
+    {"rule",
+     [](const char* v) {
+       const int32_t rule = ReadInt32(v);
+       if (rule != ruleSetting) ruleWarningDue = (rule & kOtherRuleBits) != 0;
+       ruleSetting = rule;
+     },
+     false},
+    // Caps that make searches reproducible and cheap; 0 lifts them.
+    {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
+    {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }, false},
+    {"show_detail", [](const char* v) { showDetail = ReadInt32(v) != 0; }, false},
+};
+
+// The key that the text after INFO names, and its value; null for a key that
+// changes nothing.
+const InfoKey* FindInfoKey(const char* arg, const char** value) {
+  for (const InfoKey& key : kInfoKeys) {
+    *value = ParseCommandParameter(key.name, arg);
+    if (*value != nullptr) return &key;
   }
-  SendResponse("ERROR INFO wrong parameter");
+  return nullptr;
+}
+
+void HandleInfo(const char* arg) {
+  if (*arg == '\0') return SendResponse("ERROR INFO wrong parameter");
+  const char* value = nullptr;
+  if (const InfoKey* key = FindInfoKey(arg, &value)) key->apply(value);
+}
+
+// A line that arrived during a search and acts at once: a stop, a time
+// setting or END. Every other line waits until the answer has been written.
+bool ActsDuringSearch(const char* line) {
+  if (ParseCommandParameter("YXSTOP", line) != nullptr) {
+    stopSearch = 1;
+    return true;
+  }
+  if (ParseCommandParameter("END", line) != nullptr) {
+    endRequested = true;
+    sessionEnded = true;
+    stopSearch = 1;
+    return true;
+  }
+  const char* arg = ParseCommandParameter("INFO", line);
+  const char* value = nullptr;
+  const InfoKey* key = arg != nullptr ? FindInfoKey(arg, &value) : nullptr;
+  if (key == nullptr || !key->duringSearch) return false;
+  key->apply(value);
+  return true;
+}
+
+// Looks at the lines that arrived since the last look, in order; those that
+// act at once leave the queue. After END nothing else matters.
+void TakeInInput() {
+  ReadWaitingInput();
+  std::deque<std::string>& lines = WaitingLines();
+  for (size_t i = nbLinesSeen; i < lines.size() && !endRequested;) {
+    if (ActsDuringSearch(lines[i].c_str())) {
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+    } else {
+      ++i;
+    }
+  }
+  nbLinesSeen = lines.size();
 }
 
 void HandleStart(const char* arg) {
   char* end = nullptr;
-  const long long size = std::strtoll(arg, &end, 10);
+  const long long width = std::strtoll(arg, &end, 10);
   // Text that is not a number is ignored: the full board.
-  CommandStart(end == arg ? kBoardSide : size, end == arg ? kBoardSide : size);
+  if (end == arg) return CommandStart(kBoardSide, kBoardSide);
+  // Board programs send "START width height" for a board that is not square.
+  char* heightEnd = nullptr;
+  const long long height = std::strtoll(end, &heightEnd, 10);
+  CommandStart(width, heightEnd == end ? width : height);
 }
 
 void HandleRectStart(const char* arg) {
@@ -198,6 +295,10 @@ void HandleBest(const char* arg) {
   CommandBest();
 }
 
+// The best move for the side to move, however many the board program asks
+// for; nothing is put.
+void HandleNBest(const char*) { CommandBest(); }
+
 void HandlePlay(const char* arg) {
   int16_t x = 0, y = 0;
   if (!ParseXY(arg, &x, &y)) return SendResponse(kParameterError);
@@ -206,9 +307,7 @@ void HandlePlay(const char* arg) {
 
 void HandleTakeBack(const char* arg) {
   int16_t x = 0, y = 0;
-  if (!ParseXY(arg, &x, &y) || Tessel_GetSymbol(x, y) == kBorder) {
-    return SendResponse(kParameterError);
-  }
+  if (!ParseXY(arg, &x, &y) || x < 0 || y < 0) return SendResponse(kParameterError);
   SendResponse(Tessel_TakeBack(x, y) ? "OK" : kNoStone);
 }
 
@@ -226,14 +325,19 @@ class PositionLines {
     lines_[count_++] = {x, y, owner};
   }
 
-  // The third numbers name the owners, 1 the engine and 2 its opponent, and
-  // the engine moves next. When a game can reach such a position (as many
-  // stones of each, or one more of the opponent's) the stones take the
-  // colours they name, put alternately in their listed order; otherwise they
-  // alternate in colour in the order listed.
+  // Squares owned by nobody are blocked first. The other third numbers name
+  // the owners, 1 the engine and 2 its opponent, and the engine moves next.
+  // When a game can reach such a position (as many stones of each, or one
+  // more of the opponent's) the stones take the colours they name, put
+  // alternately in their listed order; otherwise they alternate in colour in
+  // the order listed.
   void Put() const {
-    int16_t owned[3] = {};  // [0]: numbers other than 1 and 2
-    for (int16_t k = 0; k < count_; ++k) ++owned[IsOwner(lines_[k].owner) ? lines_[k].owner : 0];
+    int16_t owned[4] = {};  // [0]: numbers other than 1, 2 and 3
+    for (int16_t k = 0; k < count_; ++k) {
+      const int16_t owner = lines_[k].owner;
+      ++owned[owner >= kOwnStone && owner <= kNobodysStone ? owner : 0];
+      if (owner == kNobodysStone) Tessel_BlockSquare(lines_[k].x, lines_[k].y);
+    }
     const int16_t own = owned[kOwnStone], opponent = owned[kOpponentStone];
     if (owned[0] != 0 || (opponent != own && opponent != own + 1)) {
       for (int16_t k = 0; k < count_; ++k) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
@@ -241,7 +345,7 @@ class PositionLines {
     }
     int16_t next[3] = {0, 0, 0};  // per owner, the next of its lines to put
     int16_t mover = own == opponent ? kOwnStone : kOpponentStone;
-    for (int16_t k = 0; k < count_; ++k, mover = static_cast<int16_t>(3 - mover)) {
+    for (int16_t k = 0; k < own + opponent; ++k, mover = static_cast<int16_t>(3 - mover)) {
       while (lines_[next[mover]].owner != mover) ++next[mover];
       const Line& line = lines_[next[mover]++];
       Tessel_PutSymbol(line.x, line.y);
@@ -252,39 +356,66 @@ class PositionLines {
   struct Line {
     int16_t x, y, owner;
   };
-  static bool IsOwner(int16_t n) { return n == kOwnStone || n == kOpponentStone; }
-
   Line lines_[kPlayableSquares];
   int16_t count_ = 0;
   bool listed_[kBoardSide][kBoardSide] = {};
 };
 
-// A new game from the position lines that follow, closed by DONE, which the
-// engine answers and plays. A line that is neither a position nor DONE ends
-// the block and keeps the stones listed before it.
+// A new game from the position lines that follow, closed by DONE: true once
+// DONE is read. A line that is neither a position nor DONE ends the block
+// with the parameter error and keeps the stones listed before it.
+bool ReadPosition() {
+  Tessel_Initialize();
+  PositionLines lines;
+  while (GetLine()) {
+    int16_t v[3];
+    if (ParseSquare(cmd, v, 3, kNobodysStone)) {
+      lines.Add(v[0], v[1], v[2]);
+      continue;
+    }
+    lines.Put();
+    if (ParseCommandParameter("DONE", cmd) != nullptr) return true;
+    SendResponse(kParameterError);
+    return false;
+  }
+  return false;
+}
+
+// BOARD: the position, which the engine answers and plays.
 void HandleBoard(const char*) {
   if (started == 0) {
     Tessel_Initialize();
     SendResponse("OK");
     started = 1;
   }
-  Tessel_Initialize();
-  PositionLines lines;
+  if (ReadPosition()) AnswerMove(true);
+}
+
+// Board programs load a position with YXBOARD, unanswered, to search it with
+// YXNBEST or to play on from it with TURN.
+void HandleYxBoard(const char*) {
+  started = 1;
+  ReadPosition();
+}
+
+// The database and block commands of board programs carry a list of moves
+// closed by DONE, none of them a command. A line that is neither a move nor
+// DONE ends the list early and is performed as a command, so that a list
+// without its DONE cannot swallow the game.
+void SkipMoveList(const char*) {
   while (GetLine()) {
-    int16_t x = 0, y = 0, z = 0;
-    if (ParseXYZ(cmd, &x, &y, &z)) {
-      lines.Add(x, y, z);
-      continue;
-    }
-    lines.Put();
-    if (ParseCommandParameter("DONE", cmd) != nullptr) {
-      AnswerMove(true);
-    } else {
-      SendResponse(kParameterError);
-    }
-    return;
+    if (ParseCommandParameter("DONE", cmd) != nullptr) return;
+    int16_t v[2];
+    if (cmd[0] != '\0' && !ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
   }
 }
+
+// Freestyle forbids no square.
+void HandleShowForbid(const char*) { SendResponse("FORBID ."); }
+
+// Board programs' commands that need nothing from the engine; YXSTOP outside
+// a search is one of them.
+void Accept(const char*) {}
 
 void HandleEnd(const char*) { CommandEnd(); }
 
@@ -303,6 +434,22 @@ constexpr Command kCommands[] = {
     {"BOARD", HandleBoard, false},        {"END", HandleEnd, false},
     {"RESTART", HandleRestart, true},     {"TAKEBACK", HandleTakeBack, true},
     {"RECTSTART", HandleRectStart, false},
+    // Board programs' own commands.
+    {"YXBOARD", HandleYxBoard, false},    {"YXNBEST", HandleNBest, true},
+    {"YXSHOWFORBID", HandleShowForbid, false},
+    {"YXSTOP", Accept, false},            {"YXSHOWINFO", Accept, false},
+    {"YXHASHCLEAR", Accept, false},
+    {"YXQUERYDATABASEALL", SkipMoveList, false},
+    {"YXQUERYDATABASEALLT", SkipMoveList, false},
+    {"YXQUERYDATABASEONE", SkipMoveList, false},
+    {"YXQUERYDATABASETEXT", SkipMoveList, false},
+    {"YXDELETEDATABASEONE", SkipMoveList, false},
+    {"YXDELETEDATABASEALL", SkipMoveList, false},
+    {"YXSETBESTMOVEDATABASE", SkipMoveList, false},
+    {"YXBLOCK", SkipMoveList, false},
+    {"YXBLOCKUNDO", SkipMoveList, false},
+    {"YXBLOCKPATH", SkipMoveList, false},
+    {"YXBLOCKPATHUNDO", SkipMoveList, false},
 };
 
 }  // namespace
@@ -310,6 +457,8 @@ constexpr Command kCommands[] = {
 int RunSession(void (*afterCommand)()) {
   started = 0;
   sessionEnded = false;
+  endRequested = false;
+  ResetLineInput();
   Tessel_Initialize();
   if (afterCommand != nullptr) afterCommand();
   while (!sessionEnded && GetLine()) {
@@ -320,23 +469,15 @@ int RunSession(void (*afterCommand)()) {
 }
 
 bool GetLine() {
-  FILE* in = Input();
-  int stored = 0;
-  for (;;) {
-    const int c = std::getc(in);
-    if (c == EOF) {
-      // A last line without a newline is not processed.
-      sessionEnded = true;
-      return false;
-    }
-    if (stored < kCommandBufferSize) cmd[stored++] = static_cast<char>(c);
-    if (c == '\n') break;
+  static_assert(kMaxLineLength < kCommandBufferSize);
+  std::string line;
+  if (!ReadLine(line)) {
+    sessionEnded = true;
+    return false;
   }
-  // The last stored byte is the newline, or the 256th character of a longer
-  // line; either way it becomes the terminator.
-  const int last = stored - 1;
-  cmd[last] = '\0';
-  if (last > 0 && cmd[last - 1] == '\r') cmd[last - 1] = '\0';
+  // A NUL byte in the line ends the command text.
+  std::memcpy(cmd, line.data(), line.size());
+  cmd[line.size()] = '\0';
   return true;
 }
 
@@ -373,7 +514,15 @@ void SendResponse(const char* text) {
   std::fflush(nullptr);
 }
 
-void ShowRunningResults() {}
+void ShowRunningResults() {
+  if (!thinking) return;
+  TakeInInput();
+  if (!showDetail || endRequested || depthReached <= reportedDepth) return;
+  reportedDepth = depthReached;
+  int16_t x = 0, y = 0;
+  BestSquare(x, y);
+  SendSquare("MESSAGE REALTIME BEST ", x, y);
+}
 
 void SendMessage() {
   int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
@@ -387,7 +536,7 @@ void SendMessage() {
 
 bool ParseXY(const char* text, int16_t* x, int16_t* y) {
   int16_t v[2];
-  if (!ReadShorts(text, v, 2) || v[0] >= boardWidth || v[1] >= boardHeight) return false;
+  if (!ParseSquare(text, v, 2, 0)) return false;
   *x = v[0];
   *y = v[1];
   return true;
@@ -395,10 +544,7 @@ bool ParseXY(const char* text, int16_t* x, int16_t* y) {
 
 bool ParseXYZ(const char* text, int16_t* x, int16_t* y, int16_t* z) {
   int16_t v[3];
-  if (!ReadShorts(text, v, 3) || v[0] >= boardWidth || v[1] >= boardHeight ||
-      v[2] > kMaxPlayerNumber) {
-    return false;
-  }
+  if (!ParseSquare(text, v, 3, kMaxPlayerNumber)) return false;
   *x = v[0];
   *y = v[1];
   *z = v[2];

@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "protocol/lineinput.h"
+
 constexpr int kCommandBufferSize = 256;
 
 extern char cmd[kCommandBufferSize];
 extern uint8_t started;
 extern const char* infotext;
-// Streams of the session; stdin and stdout unless a test or fuzzer sets them.
-extern FILE* pipeInput;
+// Output stream of the session; stdout unless a test or fuzzer sets one
+// (pipeInput, the input stream, is the line reader's).
 extern FILE* pipeOutput;
 // Set by END and by the end of input; the loop then returns.
 extern bool sessionEnded;
@@ -28,6 +30,10 @@ bool GetLine();
 const char* ParseCommandParameter(const char* name, const char* text);
 void ParseStdin(const char* line);
 void SendResponse(const char* text);
+// Called by the search at every clock sample, after every completed iteration
+// and at its end. During a protocol search it takes in the input that arrived
+// (a stop, new time limits and END act at once) and reports each new
+// iteration's best move when asked to.
 void ShowRunningResults();
 void SendMessage();
 bool ParseXY(const char* text, int16_t* x, int16_t* y);

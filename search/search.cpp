@@ -124,6 +124,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     // An iteration cut short by the clock is discarded.
     if (stopSearch != 0) break;
     TakeIteration(depth, before);
+    ShowRunningResults();
     if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
     if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
   }

@@ -1,0 +1,236 @@
+// The engine as the board programs drive it, line by line through the real
+// executable: Piskvork (the Gomocup manager, whose stop is INFO timeout_turn 0
+// and whose continuous game blocks squares) and Yixin-Board (yxboard
+// positions, yxnbest, database blocks, yxstop, analysis lines). Both read any
+// line that is not a MESSAGE (Piskvork) or a log line (Yixin-Board) as the
+// move, so no command may be answered with a line it does not expect.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/harness/manager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Lines = std::vector<std::string>;
+
+const std::string kAbout(kAboutLine);
+const std::string kMove = "<move>";  // any move
+const std::string kRuleWarning =
+    "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
+// Settings of Yixin-Board's default level: no time limit at all.
+const std::string kUnlimited =
+    "INFO timeout_turn 2000000\nINFO timeout_match 100000000\nINFO time_left 100000000\n"
+    "INFO max_depth 225";
+// A few stones on 15 x 15: searching them to the full depth takes minutes.
+const std::string kQuietPosition = "START 15 15\nBOARD\n7,7,2\n8,8,1\n6,8,2\nDONE";
+// The stop must come within 100 ms; the margin here is for loaded machines
+// and wine, while an unheeded stop would leave the search running for minutes.
+constexpr double kStopBoundMs = 1500;
+
+// A position as Yixin-Board sends it: the stones in play order, 1 on those of
+// the side to move and 2 on the others, closed by done.
+std::string YxPosition(const std::string& command, const Stones& stones) {
+  std::string text = command + "\n";
+  for (size_t i = 0; i < stones.size(); ++i) {
+    const int label = stones.size() % 2 == i % 2 ? 1 : 2;
+    text += std::to_string(stones[i].first) + "," + std::to_string(stones[i].second) + "," +
+            std::to_string(label) + "\n";
+  }
+  return text + "done";
+}
+
+// Four stones of the side to move on row 0 and of the other on row 14: the
+// side to move completes five on 4,0; after another stone of its own, the
+// other side completes five on 4,14.
+Stones Probe(Stones extraOfFirstPlayer = {}) {
+  Stones first = {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, second = {{0, 14}, {1, 14}, {2, 14}, {3, 14}};
+  if (!extraOfFirstPlayer.empty()) std::swap(first, second);  // the second player is to move
+  first.insert(first.end(), extraOfFirstPlayer.begin(), extraOfFirstPlayer.end());
+  return InPlayOrder(first, second);
+}
+
+class BoardProgramSession {
+ public:
+  // Writes the lines and reads `replies.size()` lines, each expected as given
+  // (kMove: any move); then ABOUT must come back next, so nothing else was
+  // written in between.
+  void Expect(const std::string& lines, const Lines& replies) {
+    ASSERT_TRUE(engine_.WriteLine(lines));
+    for (const std::string& want : replies) {
+      const std::string got = engine_.ReadLine().value_or("(no reply)");
+      int x, y;
+      if (want == kMove ? !ParseMoveReply(got, &x, &y) : got != want) {
+        FAIL() << "after: " << lines << "\n  expected: " << want << "\n  got: " << got;
+      }
+    }
+    EXPECT_EQ(engine_.Ask("ABOUT").value_or("(no reply)"), kAbout) << "after: " << lines;
+  }
+
+  // Starts a search that would run for minutes, checks that it is still
+  // running after a while, sends `stop` and returns the reply and how long
+  // it took.
+  std::pair<std::string, double> StopSearch(const std::string& stop) {
+    EXPECT_TRUE(engine_.WriteLine(kUnlimited + "\n" + kQuietPosition));
+    EXPECT_EQ(engine_.ReadLine(), "OK");
+    EXPECT_EQ(engine_.ReadLine(2000), std::nullopt) << "the search ended by itself";
+    const Clock::time_point sent = Clock::now();
+    EXPECT_TRUE(engine_.WriteLine(stop));
+    const std::string reply = engine_.ReadLine().value_or("(no reply)");
+    return {reply, std::chrono::duration<double, std::milli>(Clock::now() - sent).count()};
+  }
+
+  EngineProcess& engine() { return engine_; }
+
+ private:
+  EngineProcess engine_;
+};
+
+TEST(Piskvork, SettingsAreNeverAnsweredAndTheRuleWarningGoesWithTheNextMove) {
+  BoardProgramSession piskvork;
+  // Every setting of a default set-up, the data folder among them.
+  piskvork.Expect(
+      "START 20\nINFO timeout_match 180000\nINFO timeout_turn 300\nINFO max_memory 83886080\n"
+      "INFO game_type 1\nINFO rule 0\nINFO folder C:\\Program Files\\piskvork\\data\n"
+      "INFO time_left 180000\nINFO unknown_key 1\nBEGIN",
+      {"OK", kMove});
+  // Renju or caro: once per change of the setting, a MESSAGE before the move.
+  piskvork.Expect("INFO rule 4\nINFO time_left 170000\nBEST 1", {kRuleWarning, kMove});
+  piskvork.Expect("START 20\nINFO rule 4\nBEGIN", {"OK", kMove});
+  piskvork.Expect("INFO rule 8\nINFO timeout_turn 300\nTURN 19,0", {kRuleWarning, kMove});
+  piskvork.Expect("INFO rule 12\nINFO rule 0\nTURN 0,19", {kMove});
+  piskvork.Expect("INFO rule 6\nBOARD\n1,1,1\n2,2,2\nDONE", {kRuleWarning, kMove});
+}
+
+TEST(Piskvork, StopByTimeoutTurnZeroAnswersAtOnce) {
+  BoardProgramSession piskvork;
+  const auto [reply, ms] = piskvork.StopSearch("INFO timeout_turn 0");
+  int x, y;
+  EXPECT_TRUE(ParseMoveReply(reply, &x, &y, 15, 15)) << reply;
+  EXPECT_LT(ms, kStopBoundMs);
+  // The real limit comes back before the next move, which is searched as usual.
+  piskvork.Expect("INFO timeout_turn 300\nINFO timeout_match 0\nTURN 3,3", {kMove});
+}
+
+TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {
+  BoardProgramSession piskvork;
+  // The engine's four on row 2 is closed by a square owned by nobody, so it
+  // must block the opponent's open-ended four on row 4.
+  const std::string position =
+      "BOARD\n0,2,1\n0,4,2\n1,2,1\n1,4,2\n2,2,1\n2,4,2\n3,2,1\n4,2,3\n3,4,2\n9,9,3\nDONE";
+  piskvork.Expect("START 20\n" + position, {"OK", "4,4"});
+  // Blocked squares are occupied for every command, and stay after a take-back.
+  piskvork.Expect("TURN 4,2\nPUT 9,9,1\nPLAY 4,2\nTAKEBACK 4,2", {"ERROR square is occupied",
+      "ERROR square is occupied", "ERROR square is occupied", "ERROR square is empty"});
+  // Taking back an earlier stone replays the game on the same blocked squares:
+  // the engine's four is still closed and the opponent's open again.
+  piskvork.Expect("PLAY 10,10\nTAKEBACK 4,4\nBEST 1\nTURN 4,2", {"OK", "4,4",
+                                                               "ERROR square is occupied"});
+  // A new game clears them.
+  piskvork.Expect("RESTART\nPLAY 4,2\nSTART 20\nPLAY 9,9", {"OK", "OK"});
+  // On a small board of blocked squares the engine plays the free ones and
+  // knows when none is left.
+  std::string almostFull = "START 5\nBOARD\n";
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+      if (x + y != 1) almostFull += std::to_string(x) + "," + std::to_string(y) + ",3\n";
+  piskvork.Expect(almostFull + "0,1,2\nDONE\nBEST 1\nBEGIN", {"OK", "1,0", "ERROR board is full",
+                                                               "ERROR board is full"});
+}
+
+TEST(YixinBoard, StartUpUndoAndPositionsWithoutAnErrorLine) {
+  BoardProgramSession yixin;
+  yixin.Expect(
+      "info show_detail 0\nyxshowinfo\nSTART 15 15\nINFO max_node -1\nINFO timeout_match 0\n"
+      "INFO time_left 2147483647\nINFO timeout_turn 300\nINFO max_depth 225\n"
+      "INFO time_increment 0\nINFO caution_factor 1\nINFO thread_num 1\nINFO hash_size 0\n"
+      "INFO pondering 0\nINFO vcthread 0\nINFO rule 0\nstart 15 15\nyxboard\ndone\n"
+      "yxshowforbid\ninfo usedatabase 1\nyxquerydatabaseallt\ndone\nyxhashclear\nyxstop",
+      {"OK", "OK", "FORBID ."});
+  // Undo: a position, no answer, then the human's move on it. The side to move
+  // is labelled 1; after an even or an odd number of stones the engine, the
+  // other side, completes its five on row 14.
+  for (const Stones& stones : {Probe(), Probe({{9, 9}})}) {
+    yixin.Expect("start 15 15\n" + YxPosition("yxboard", stones) + "\nyxshowforbid",
+                 {"OK", "FORBID ."});
+    yixin.Expect("turn 7,7", {"4,14"});
+  }
+  // Multi-PV: the best move of the side to move, put nowhere.
+  yixin.Expect("start 15 15\n" + YxPosition("yxboard", Probe()) + "\nyxnbest 3\nyxnbest 2",
+               {"OK", "4,0", "4,0"});
+  // A board that is not square.
+  yixin.Expect("start 15 10\nturn 14,9\nturn 15,9",
+               {"OK", kMove, "ERROR wrong or missing command parameter"});
+}
+
+TEST(YixinBoard, DatabaseBlocksAreReadAndDropped) {
+  BoardProgramSession yixin;
+  yixin.Expect(
+      "yxquerydatabaseallt\n7,7\n8,8\ndone\nyxquerydatabaseone\n7,7\ndone\nyxblock\n3,3\nDONE\n"
+      "yxblockundo\n3,3\ndone\nyxquerydatabaseall\n\ndone\nyxdeletedatabaseall wl\n1,2\ndone",
+      {});
+  // A list that lacks its done gives the next command back.
+  yixin.Expect("yxblockpath\n3,3\nSTART 15", {"OK"});
+  // A query block sent while the engine thinks is kept, and dropped, after the answer.
+  yixin.Expect("INFO timeout_turn 300\nbegin\nyxquerydatabaseallt\n7,7\ndone\nyxbalanceone 3",
+               {kMove, "ERROR unknown command"});
+}
+
+TEST(YixinBoard, StopAnswersAtOnceWithAnAnalysedMove) {
+  BoardProgramSession yixin;
+  yixin.Expect("INFO show_detail 3", {});
+  ASSERT_TRUE(yixin.engine().WriteLine(kUnlimited + "\n" + kQuietPosition));
+  // Each completed iteration marks its best square; the first come at once.
+  EXPECT_EQ(yixin.engine().ReadLine(2000), "OK");
+  const std::string realtime = yixin.engine().ReadLine(2000).value_or("(none)");
+  EXPECT_TRUE(realtime.starts_with("MESSAGE REALTIME BEST ")) << realtime;
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const Clock::time_point sent = Clock::now();
+  ASSERT_TRUE(yixin.engine().WriteLine("yxstop"));
+  // The status line, then the move of the last completed iteration.
+  std::optional<std::string> line;
+  std::string lastRealtime = realtime.substr(22), status;
+  while ((line = yixin.engine().ReadLine()) && line->starts_with("MESSAGE")) {
+    if (line->starts_with("MESSAGE REALTIME BEST ")) lastRealtime = line->substr(22);
+    if (line->starts_with("MESSAGE [")) status = *line;
+  }
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+  EXPECT_LT(ms, kStopBoundMs);
+  EXPECT_EQ(line, lastRealtime);
+  EXPECT_TRUE(status.starts_with("MESSAGE [" + lastRealtime + "]: value=")) << status;
+  // yxstop when the engine is not thinking does nothing.
+  yixin.Expect("yxstop\nINFO show_detail 0", {});
+}
+
+TEST(YixinBoard, EndDuringASearchEndsTheProcessSilently) {
+  BoardProgramSession yixin;
+  const auto [reply, ms] = yixin.StopSearch("END");
+  EXPECT_EQ(reply, "(no reply)");  // the end of output, nothing written
+  EXPECT_LT(ms, kStopBoundMs);
+  EXPECT_EQ(yixin.engine().Finish(1000), 0);
+}
+
+// One engine plays both sides, as Yixin-Board lets it: every move is a new
+// game of start and a board block; the referee judges each answer.
+TEST(YixinBoard, EngineAgainstItselfThroughBoardBlocks) {
+  BoardProgramSession yixin;
+  yixin.Expect("INFO timeout_turn 200\nINFO max_depth 3", {});
+  Referee referee(15, 15);
+  Referee::Outcome outcome = Referee::Outcome::kPlaying;
+  while (outcome == Referee::Outcome::kPlaying && referee.stones().size() < 60) {
+    ASSERT_TRUE(yixin.engine().WriteLine("start 15 15\n" + YxPosition("board", referee.stones())));
+    ASSERT_EQ(yixin.engine().ReadLine(), "OK");
+    const std::string reply = yixin.engine().ReadLine().value_or("(no reply)");
+    int x, y;
+    ASSERT_TRUE(ParseMoveReply(reply, &x, &y, 15, 15)) << reply;
+    ASSERT_EQ(referee.Fault(x, y), "") << "move " << referee.stones().size() + 1 << ": " << reply;
+    outcome = referee.Play(x, y);
+  }
+  EXPECT_GT(referee.stones().size(), 8u);
+}
+
+}  // namespace
