@@ -2,6 +2,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #else
 #include <poll.h>
 #include <unistd.h>
@@ -22,29 +27,45 @@ bool inputEnded = false;
 // Up to `size` bytes of input into `buffer`: the number read, 0 when nothing
 // waits (asked not to wait), or -1 at the end of input.
 #ifdef _WIN32
-// Standard input is read through its handle, never in text mode, so that a
-// 0x1A byte does not end the input and CR LF reaches the splitter as sent.
-bool InputWaits(HANDLE input) {
-  switch (GetFileType(input)) {
-    case FILE_TYPE_PIPE: {
-      DWORD waiting = 0;
-      // A pipe that fails here was closed: the read then reports the end.
-      if (!PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr)) return true;
-      return waiting > 0;
-    }
-    case FILE_TYPE_DISK:
-      return true;
-    default:  // a console: only a blocking read can tell, so never while searching
-      return false;
+// Windows has no test for waiting input that works on every kind of standard
+// input (PeekNamedPipe fails on the pipes that wine makes of Unix pipes, and a
+// console needs other calls), so a thread of its own reads standard input and
+// hands the bytes over; the search still runs on the main thread alone. The
+// handle is read directly, never in text mode, so that a 0x1A byte does not
+// end the input and CR LF reaches the splitter as sent.
+// The thread lives until the process ends, so the state it shares is never
+// destroyed, not even while the process exits.
+struct Reader {
+  std::mutex mutex;
+  std::condition_variable bytesArrived;
+  std::string bytes;  // read, not yet taken
+  bool ended = false;
+};
+Reader& reader = *new Reader;
+
+void ReadStandardInputForever() {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  char buffer[kBlockSize];
+  for (bool read = true; read;) {
+    DWORD got = 0;
+    read = ReadFile(input, buffer, kBlockSize, &got, nullptr) && got > 0;
+    const std::lock_guard<std::mutex> lock(reader.mutex);
+    if (read) reader.bytes.append(buffer, got);
+    reader.ended = !read;
+    reader.bytesArrived.notify_all();
   }
 }
 
 int ReadStandardInput(char* buffer, int size, bool wait) {
-  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  if (!wait && !InputWaits(input)) return 0;
-  DWORD got = 0;
-  if (!ReadFile(input, buffer, static_cast<DWORD>(size), &got, nullptr) || got == 0) return -1;
-  return static_cast<int>(got);
+  static std::once_flag started;
+  std::call_once(started, [] { std::thread(ReadStandardInputForever).detach(); });
+  std::unique_lock<std::mutex> lock(reader.mutex);
+  if (wait) reader.bytesArrived.wait(lock, [] { return !reader.bytes.empty() || reader.ended; });
+  if (reader.bytes.empty()) return reader.ended ? -1 : 0;
+  const size_t taken = std::min(reader.bytes.size(), static_cast<size_t>(size));
+  reader.bytes.copy(buffer, taken);
+  reader.bytes.erase(0, taken);
+  return static_cast<int>(taken);
 }
 #else
 int ReadStandardInput(char* buffer, int size, bool wait) {
