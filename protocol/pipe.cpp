@@ -340,7 +340,9 @@ class PositionLines {
     }
     const int16_t own = owned[kOwnStone], opponent = owned[kOpponentStone];
     if (owned[0] != 0 || (opponent != own && opponent != own + 1)) {
-      for (int16_t k = 0; k < count_; ++k) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
+      for (int16_t k = 0; k < count_; ++k) {
+        if (lines_[k].owner != kNobodysStone) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
+      }
       return;
     }
     int16_t next[3] = {0, 0, 0};  // per owner, the next of its lines to put

@@ -124,12 +124,13 @@ TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {
       "BOARD\n0,2,1\n0,4,2\n1,2,1\n1,4,2\n2,2,1\n2,4,2\n3,2,1\n4,2,3\n3,4,2\n9,9,3\nDONE";
   piskvork.Expect("START 20\n" + position, {"OK", "4,4"});
   // Blocked squares are occupied for every command, and stay after a take-back.
-  piskvork.Expect("TURN 4,2\nPUT 9,9,1\nPLAY 4,2\nTAKEBACK 4,2", {"ERROR square is occupied",
-      "ERROR square is occupied", "ERROR square is occupied", "ERROR square is empty"});
+  piskvork.Expect("TURN 4,2\nPUT 9,9,1\nPLAY 4,2\nTAKEBACK 4,2",
+                  {"ERROR square is occupied", "ERROR square is occupied",
+                   "ERROR square is occupied", "ERROR square is empty"});
   // Taking back an earlier stone replays the game on the same blocked squares:
   // the engine's four is still closed and the opponent's open again.
-  piskvork.Expect("PLAY 10,10\nTAKEBACK 4,4\nBEST 1\nTURN 4,2", {"OK", "4,4",
-                                                               "ERROR square is occupied"});
+  piskvork.Expect("PLAY 10,10\nTAKEBACK 4,4\nBEST 1\nTURN 4,2",
+                  {"OK", "4,4", "ERROR square is occupied"});
   // A new game clears them.
   piskvork.Expect("RESTART\nPLAY 4,2\nSTART 20\nPLAY 9,9", {"OK", "OK"});
   // On a small board of blocked squares the engine plays the free ones and
@@ -138,8 +139,8 @@ TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 5; ++x)
       if (x + y != 1) almostFull += std::to_string(x) + "," + std::to_string(y) + ",3\n";
-  piskvork.Expect(almostFull + "0,1,2\nDONE\nBEST 1\nBEGIN", {"OK", "1,0", "ERROR board is full",
-                                                               "ERROR board is full"});
+  piskvork.Expect(almostFull + "0,1,2\nDONE\nBEST 1\nBEGIN",
+                  {"OK", "1,0", "ERROR board is full", "ERROR board is full"});
 }
 
 TEST(YixinBoard, StartUpUndoAndPositionsWithoutAnErrorLine) {
