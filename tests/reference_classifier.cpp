@@ -66,6 +66,7 @@ void Classify(Position& out) {
   for (int y = 0; y < boardHeight; ++y) {
     for (int x = 0; x < boardWidth; ++x) {
       const int s = x + kPaddedSide * y + kFirstPlayableIndex;
+      if (SymbolAt(x, y) == kBorder) continue;  // a blocked square is no part of the board
       const bool empty = SymbolAt(x, y) == kEmpty;
       out.stones += !empty;
       for (int d = 0; d < 4 && empty; ++d) {

@@ -206,17 +206,25 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
 }
 
 // Stones taken back through the facade, the last one by the undo stack and
-// earlier ones by replaying the game, on boards of several sizes: the state is
-// what the remaining stones make, and the owner of the stone is to move.
+// earlier ones by replaying the game, on boards of several sizes with squares
+// blocked now and then: the state is what the remaining stones and the blocked
+// squares make, and the owner of the stone is to move.
 TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
   std::mt19937 rng(2718);
   for (auto [w, h] : {std::pair{5, 5}, {7, 12}, {15, 15}, {20, 20}}) {
     ASSERT_TRUE(Tessel_SetBoardSize(int16_t(w), int16_t(h)));
     std::vector<std::array<int16_t, 3>> stones;  // x, y, owner in the order put
+    std::vector<std::pair<int16_t, int16_t>> blocked;
     for (int step = 0; step < 150; ++step) {
       SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " step " + std::to_string(step));
       const auto x = int16_t(rng() % w), y = int16_t(rng() % h);
-      if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
+      if (rng() % 16 == 0) {  // the side to move stays
+        const int16_t mover = whoIsOnMove;
+        const bool free = Tessel_GetSymbol(x, y) == kEmpty;
+        if (free) blocked.push_back({x, y});
+        ASSERT_EQ(Tessel_BlockSquare(x, y), free);
+        ASSERT_EQ(whoIsOnMove, mover);
+      } else if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
         if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, whoIsOnMove});
         Tessel_PutSymbol(x, y);
         continue;
@@ -226,6 +234,7 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
       ASSERT_TRUE(Tessel_TakeBack(tx, ty));
       stones.erase(stones.begin() + long(k));
       ASSERT_TRUE(whoIsOnMove == owner && Tessel_GetSymbol(tx, ty) == kEmpty);
+      for (auto [bx, by] : blocked) ASSERT_EQ(Tessel_GetSymbol(bx, by), kBorder);
       uint64_t start = zobristKey;  // the key is checked where stones come and go one by one
       for (auto [sx, sy, sOwner] : stones) {
         ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
