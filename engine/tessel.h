@@ -15,7 +15,8 @@ int16_t Tessel_GetNbPossibleMoves();
 void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, int16_t* value,
                             int32_t* nodes);
 void Tessel_ResetHashTable();
-// 1 when the side to move makes five by playing on the square index.
+// 1 when the side to move wins by playing on the square index: five or more
+// in a row under freestyle, exactly five under exact five.
 int GameWon(int16_t squareIndex);
 // True when no empty square of the board is left.
 bool Tessel_BoardFull();
@@ -24,6 +25,11 @@ int16_t Tessel_GetSymbol(int16_t x, int16_t y);
 // A new game on a board of width x height squares, each 5..20. False, and
 // nothing changed, for any other size.
 bool Tessel_SetBoardSize(int16_t width, int16_t height);
+// The rule: exactly five in a row win (true), or five or more (false, the
+// default). A process setting, kept by new games. A change takes effect at
+// once: the position in play is set up again from the game's stones.
+void Tessel_SetExactFive(bool exactFive);
+bool Tessel_ExactFive();
 // Takes the stone on (x, y) off the board; the side whose stone it was is then
 // to move. False, and nothing changed, when no stone stands there.
 bool Tessel_TakeBack(int16_t x, int16_t y);

@@ -142,11 +142,16 @@ void HandleInfo(const char* arg) {
       {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }},
       {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }},
       {"game_type", [](const char*) {}},
-      // Accepted whatever it is; only the manager must learn that the game
-      // will be freestyle.
+      // Bit 1 selects exact five, at once also for the game in play; without
+      // it the game is freestyle. Renju and caro are not played: their bits
+      // keep freestyle, and the manager learns so.
       {"rule",
        [](const char* v) {
-         if ((ReadInt32(v) & kOtherRuleBits) != 0) SendResponse(kOtherRule);
+         constexpr int32_t kExactFiveBit = 1;
+         const int32_t rule = ReadInt32(v);
+         const bool otherGame = (rule & kOtherRuleBits & ~kExactFiveBit) != 0;
+         Tessel_SetExactFive(!otherGame && (rule & kExactFiveBit) != 0);
+         if (otherGame) SendResponse(kOtherRule);
        }},
       {"evaluate", [](const char*) {}},
       // Caps that make searches reproducible and cheap; 0 lifts them.

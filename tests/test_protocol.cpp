@@ -152,7 +152,8 @@ TEST(Protocol, InfoKeys) {
       {"INFO max_memory 83886080\nINFO game_type 1\nINFO rule 0\nINFO rule 2\nINFO evaluate 3,4\n"
        "INFO max_depth 3\nINFO max_node 500\nINFO max_depth\nINFO max_node -1",
        {}},
-      {"INFO rule 1\nINFO rule 4\nINFO rule 8\nINFO rule 6", std::vector(4, kOtherRule)},
+      {"INFO rule 1\nINFO rule 3\nINFO rule 4\nINFO rule 8\nINFO rule 6\nINFO rule 5",
+       std::vector(4, kOtherRule)},
       {"info TIMEOUT_TURN 300\nINFO timeout_match 0\nINFO time_left 0", {}},
       {"INFO timeout_turn 99999999999\nINFO timeout_match 99999999999", {}},
   });
