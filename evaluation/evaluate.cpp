@@ -183,9 +183,9 @@ void BuildExactFiveTable() {
         for (int own9 = 0; own9 < 2; ++own9) {
           const uint64_t fit = candidates & ~(own0 ? guardedAtSlot0 : 0) &
                                ~(own9 ? guardedAtSlot9 : 0);
+          const int first = std::countr_zero(fit);  // 64 when no candidate fits
           category[player][own0][own9] =
-              fit == 0 ? 0
-                       : static_cast<uint8_t>(kExactFivePatterns[std::countr_zero(fit)].lineCategory);
+              fit == 0 ? 0 : static_cast<uint8_t>(kExactFivePatterns[first].lineCategory);
         }
       }
     }

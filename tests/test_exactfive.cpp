@@ -91,7 +91,7 @@ TEST_F(ExactFive, FivesFromTheEdgesInEveryDirectionAndOverlines) {
             for (int i = 0; i < (sixth ? 6 : 5); ++i)
               if (i != gap) p1.push_back(at(i));
             for (size_t k = 0; k < p1.size(); ++k) p2.emplace_back(side - 1 - 2 * int(k), side / 2);
-            p2.pop_back();  // player 2 to move next in the referee; player 1 queried
+            p2.pop_back();  // one fewer, as colours alternate from player 1's
             Tessel_SetExactFive(rule == Rule::kExactFive);
             ASSERT_TRUE(Tessel_SetBoardSize(int16_t(side), int16_t(side)));
             SetPosition(p1, p2, kPlayer1);
@@ -116,8 +116,10 @@ TEST_F(ExactFive, FivesFromTheEdgesInEveryDirectionAndOverlines) {
 // The key of the empty board that the stones on it were put on.
 uint64_t EmptyBoardKey() {
   uint64_t key = zobristKey;
-  for (int s = 0; s < kBoardCells; ++s)
-    key ^= square[s].symbol == kPlayer1 ? codePlayer1[s] : square[s].symbol == kPlayer2 ? codePlayer2[s] : 0;
+  for (int s = 0; s < kBoardCells; ++s) {
+    if (square[s].symbol == kPlayer1) key ^= codePlayer1[s];
+    if (square[s].symbol == kPlayer2) key ^= codePlayer2[s];
+  }
   return key;
 }
 
