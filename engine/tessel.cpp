@@ -47,24 +47,26 @@ void ResetPosition() {
   nbGameStones = 0;
 }
 
-// The position again from an empty board with the recorded stones other than
-// `index`, each in its colour and in its order.
-void ReplayWithout(int16_t index) {
+// The position again from an empty board of the same size and blocked
+// squares, with the recorded stones each in its colour and in its order,
+// leaving out the one on `leftOut` (none when it is not a recorded square).
+// The side to move stays.
+void ReplayGame(int16_t leftOut) {
   struct Stone {
     int16_t squareIndex, owner;
   };
   Stone kept[kPlayableSquares];
   int16_t nbKept = 0;
   for (int16_t k = 0; k < nbGameStones; ++k) {
-    if (gameRecord[k] != index) kept[nbKept++] = {gameRecord[k], square[gameRecord[k]].symbol};
+    if (gameRecord[k] != leftOut) kept[nbKept++] = {gameRecord[k], square[gameRecord[k]].symbol};
   }
-  const int16_t mover = whoIsOnMove;
+  const int16_t toMove = whoIsOnMove;
   ResetPosition();
   for (int16_t k = 0; k < nbKept; ++k) {
     whoIsOnMove = kept[k].owner;
     PutGameStone(kept[k].squareIndex);
   }
-  whoIsOnMove = mover;
+  whoIsOnMove = toMove;
 }
 
 }  // namespace
@@ -134,6 +136,18 @@ int GameWon(int16_t squareIndex) {
   return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
 }
 
+void Tessel_SetExactFive(bool exactFive) {
+  if (exactFive == exactFiveRule) return;
+  SetExactFiveRule(exactFive);
+  // The game in play goes on under the new rule from the next stone on.
+  if (initialized != 0) {
+    InitializeMoveGenerator();
+    ReplayGame(-1);
+  }
+}
+
+bool Tessel_ExactFive() { return exactFiveRule; }
+
 bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight - nbBlockedSquares; }
 
 int16_t Tessel_GetSymbol(int16_t x, int16_t y) {
@@ -153,7 +167,7 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height) {
 bool Tessel_BlockSquare(int16_t x, int16_t y) {
   if (Tessel_GetSymbol(x, y) != kEmpty) return false;
   BlockSquare(IndexOf(x, y));
-  ReplayWithout(-1);
+  ReplayGame(-1);
   return true;
 }
 
@@ -168,7 +182,7 @@ bool Tessel_TakeBack(int16_t x, int16_t y) {
     RemoveSymbol();
     --nbGameStones;
   } else {
-    ReplayWithout(index);
+    ReplayGame(index);
   }
   whoIsOnMove = owner;
   return true;

@@ -17,7 +17,8 @@ int16_t Tessel_GetNbPossibleMoves();
 void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, int16_t* value,
                             int32_t* nodes);
 void Tessel_ResetHashTable();
-// 1 when the side to move makes five by playing on the square index.
+// 1 when the side to move wins by playing on the square index: five or more
+// in a row under freestyle, exactly five under exact five.
 int GameWon(int16_t squareIndex);
 // True when no empty square of the board is left.
 bool Tessel_BoardFull();
@@ -32,6 +33,11 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height);
 // The side to move stays. False, and nothing changed, unless the square is
 // empty.
 bool Tessel_BlockSquare(int16_t x, int16_t y);
+// The rule: exactly five in a row win (true), or five or more (false, the
+// default). A process setting, kept by new games. A change takes effect at
+// once: the position in play is set up again from the game's stones.
+void Tessel_SetExactFive(bool exactFive);
+bool Tessel_ExactFive();
 // Takes the stone on (x, y) off the board; the side whose stone it was is then
 // to move. False, and nothing changed, when no stone stands there.
 bool Tessel_TakeBack(int16_t x, int16_t y);

@@ -1,5 +1,6 @@
 #include "evaluation/evaluate.h"
 
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -8,6 +9,8 @@
 
 PatternMask mask[kNbPatterns];
 uint8_t lineCategoryOneDir[kNbInnerCodes];
+uint8_t lineCategoryExactFive[kNbLineCodes];
+bool exactFiveRule = false;
 uint8_t mcTable[kNbMcIndexes];
 uint32_t squarePattern[kBoardCells][kNbDirections];
 uint32_t lineCategoryAllDir[kBoardCells];
@@ -50,7 +53,54 @@ constexpr bool OuterSlotsUntested() {
 }
 static_assert(OuterSlotsUntested());
 
+// The same patterns under exact five, in the same order. A new character 'o'
+// is "not an own stone" (empty, the opponent's or the border). Guard rule:
+// when a pattern's tested span (from its leftmost to its rightmost character
+// other than 'x', the judged square included) covers at most six squares, an
+// 'o' stands on the square just beyond each end of the span, so that the five
+// it builds cannot run on into a sixth own stone. Every span here but that of
+// "x...._....x" (category 1, which keeps no guard) covers at most six, so
+// each guard falls inside the eleven positions.
+constexpr PatternDefinition kExactFivePatterns[kNbPatterns] = {
+    {"o1111_oxxxx", 9}, {"xo111_1oxxx", 9}, {"xxo11_11oxx", 9}, {"xxxo1_111ox", 9},
+    {"xxxxo_1111o", 9}, {"o.111_.oxxx", 8}, {"xo.11_1.oxx", 8}, {"xxo.1_11.ox", 8},
+    {"xxxo._111.o", 8}, {"o111._oxxxx", 7}, {"o11.1_oxxxx", 7}, {"o1.11_oxxxx", 7},
+    {"o.111_oxxxx", 7}, {"xo111_.oxxx", 7}, {"xo11._1oxxx", 7}, {"xo1.1_1oxxx", 7},
+    {"xo.11_1oxxx", 7}, {"xxo11_1.oxx", 7}, {"xxo11_.1oxx", 7}, {"xxo1._11oxx", 7},
+    {"xxo.1_11oxx", 7}, {"xxxo1_11.ox", 7}, {"xxxo1_1.1ox", 7}, {"xxxo1_.11ox", 7},
+    {"xxxo._111ox", 7}, {"xxxxo_111.o", 7}, {"xxxxo_11.1o", 7}, {"xxxxo_1.11o", 7},
+    {"xxxxo_.111o", 7}, {"o..11_.oxxx", 6}, {"xo.11_..oxx", 6}, {"xo..1_1.oxx", 6},
+    {"xxo.1_1..ox", 6}, {"xxo.._11.ox", 6}, {"xxxo._11..o", 6}, {"o.11._.oxxx", 5},
+    {"o.1.1_.oxxx", 5}, {"xo.1._1.oxx", 5}, {"xxo.1_.1.ox", 5}, {"xxxo._1.1.o", 5},
+    {"xxxo._.11.o", 5}, {"o...1_.oxxx", 4}, {"xo..1_..oxx", 4}, {"xxo.._1..ox", 4},
+    {"xxxo._1...o", 4}, {"o..1._.oxxx", 3}, {"xo.1._..oxx", 3}, {"xxo.._.1.ox", 3},
+    {"xxxo._.1..o", 3}, {"o.1.._.oxxx", 2}, {"xxxo._..1.o", 2}, {"x...._....x", 1},
+};
+
+// Each exact-five pattern is its freestyle twin with the guards added.
+constexpr bool GuardsFollowTheRule() {
+  for (int i = 0; i < kNbPatterns; ++i) {
+    const char* free = kPatterns[i].text;
+    const char* exact = kExactFivePatterns[i].text;
+    if (kPatterns[i].lineCategory != kExactFivePatterns[i].lineCategory) return false;
+    int lo = 0;
+    int hi = 10;
+    while (free[lo] == 'x') ++lo;
+    while (free[hi] == 'x') --hi;
+    const bool guarded = hi - lo + 1 <= 6;
+    if (guarded && (lo == 0 || hi == 10)) return false;  // a guard off the pattern
+    for (int p = 0; p <= 10; ++p) {
+      const bool guard = guarded && (p == lo - 1 || p == hi + 1);
+      if (exact[p] != (guard ? 'o' : free[p])) return false;
+    }
+    if (exact[11] != '\0') return false;
+  }
+  return true;
+}
+static_assert(GuardsFollowTheRule());
+
 bool tablesBuilt = false;
+bool exactFiveTableBuilt = false;
 
 int16_t LineCategory(uint32_t code, int player) {
   for (const PatternMask& m : mask) {
@@ -73,6 +123,79 @@ void BuildLineCategoryTable() {
     const uint32_t code = k << 2;  // slots 1..8
     lineCategoryOneDir[k] =
         static_cast<uint8_t>(GetLineCategoryPlayer1(code) + 16 * GetLineCategoryPlayer2(code));
+  }
+}
+
+// Under exact five the judged square's category for player p depends on all
+// ten slots. Slots 1..8 decide which patterns may match (their '1' and '.'
+// characters and their inner guards); slots 0 and 9 carry guards only, and
+// only whether each holds an own stone matters. So each of the 65536 inner
+// codes is matched once per player, giving a set of candidate patterns, and
+// each of the 16 outer combinations takes the first candidate whose outer
+// guards hold.
+void BuildExactFiveTable() {
+  struct InnerPattern {
+    uint32_t maskBits;     // 3 in every slot a '1' or '.' tests, slots 1..8 only
+    uint32_t bits[2];      // what those slots must hold for player 1, player 2
+    uint32_t guardLowBits;  // 1 in the low bit of every inner guard slot
+  };
+  InnerPattern inner[kNbPatterns];
+  uint64_t guardedAtSlot0 = 0;  // patterns with a guard in slot 0 / slot 9
+  uint64_t guardedAtSlot9 = 0;
+  for (int i = 0; i < kNbPatterns; ++i) {
+    const char* text = kExactFivePatterns[i].text;
+    InnerPattern& q = inner[i];
+    q = {};
+    for (int p = 0; p <= 10; ++p) {
+      if (p == 5) continue;
+      const int slot = p < 5 ? p : p - 1;
+      const int shift = 2 * slot;
+      if (text[p] == 'o') {
+        if (slot == 0) guardedAtSlot0 |= uint64_t{1} << i;
+        else if (slot == kNbSlots - 1) guardedAtSlot9 |= uint64_t{1} << i;
+        else q.guardLowBits |= 1u << shift;
+      } else if (text[p] != 'x') {
+        q.maskBits |= 3u << shift;
+        if (text[p] == '1') {
+          q.bits[0] |= 1u << shift;
+          q.bits[1] |= 2u << shift;
+        }
+      }
+    }
+  }
+  constexpr uint32_t kLowBits = 0x55555;  // the low bit of each of the ten slots
+  for (uint32_t k = 0; k < kNbInnerCodes; ++k) {
+    const uint32_t code = k << 2;  // slots 1..8
+    // [player][own stone in slot 0][own stone in slot 9]
+    uint8_t category[2][2][2];
+    for (int player = 0; player < 2; ++player) {
+      // The low bit of every slot whose symbol is not this player's.
+      const uint32_t differ = code ^ (kLowBits * static_cast<uint32_t>(player + 1));
+      const uint32_t notOwn = (differ | differ >> 1) & kLowBits;
+      uint64_t candidates = 0;
+      for (int i = 0; i < kNbPatterns; ++i) {
+        const InnerPattern& q = inner[i];
+        if ((code & q.maskBits) == q.bits[player] &&
+            (notOwn & q.guardLowBits) == q.guardLowBits)
+          candidates |= uint64_t{1} << i;
+      }
+      for (int own0 = 0; own0 < 2; ++own0) {
+        for (int own9 = 0; own9 < 2; ++own9) {
+          const uint64_t fit = candidates & ~(own0 ? guardedAtSlot0 : 0) &
+                               ~(own9 ? guardedAtSlot9 : 0);
+          const int first = std::countr_zero(fit);  // 64 when no candidate fits
+          category[player][own0][own9] =
+              fit == 0 ? 0 : static_cast<uint8_t>(kExactFivePatterns[first].lineCategory);
+        }
+      }
+    }
+    for (uint32_t s0 = 0; s0 < 4; ++s0) {
+      for (uint32_t s9 = 0; s9 < 4; ++s9) {
+        lineCategoryExactFive[code | s0 | s9 << (2 * (kNbSlots - 1))] = static_cast<uint8_t>(
+            category[0][s0 == kPlayer1][s9 == kPlayer1] |
+            category[1][s0 == kPlayer2][s9 == kPlayer2] << 4);
+      }
+    }
   }
 }
 
@@ -103,8 +226,9 @@ inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryP
 
 // The square that has `squareIndex` in slot I % 10 of direction I / 10, if
 // empty, gets its record, code, categories and lists updated. Written for
-// each slot at compile time, so that offsets, shifts and masks are constants.
-template <int I>
+// each slot and each rule at compile time, so that offsets, shifts, masks and
+// the table are constants.
+template <bool kExactFive, int I>
 void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
   constexpr int16_t kDirection = I / kNbSlots;
   constexpr int16_t kSlot = I % kNbSlots;
@@ -114,20 +238,21 @@ void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
   SaveUndoInformation(r, e, kDirection);
   int16_t mc1 = 0;
   int16_t mc2 = 0;
-  if (GetMcIndexes(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
+  if (GetMcIndexes<kExactFive>(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
 }
 
 // All the neighbours, in offsetTable order, their records pushed on the undo
 // stack.
-template <int... I>
+template <bool kExactFive, int... I>
 void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
   UndoRecord* top = &undoInformation[nbUndoSquares];
-  (UpdateNeighbour<I>(squareIndex, symbol, top), ...);
+  (UpdateNeighbour<kExactFive, I>(squareIndex, symbol, top), ...);
   nbUndoSquares = static_cast<int16_t>(top - undoInformation);
 }
 
 // The border squares enter the neighbourhood codes of the 300 playable
 // squares within five steps of the edge.
+template <bool kExactFive>
 void SetUpEmptyBoard() {
   std::memset(squarePattern, 0, sizeof squarePattern);
   std::memset(lineCategoryAllDir, 0x11, sizeof lineCategoryAllDir);
@@ -139,10 +264,23 @@ void SetUpEmptyBoard() {
         if (!IsPlayableIndex(c)) continue;
         int16_t mc1 = 0;
         int16_t mc2 = 0;
-        if (GetMcIndexes(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
+        if (GetMcIndexes<kExactFive>(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
       }
     }
   }
+}
+
+// The body of PutSymbol under one rule.
+template <bool kExactFive>
+[[gnu::noinline]] void PutStone(int16_t squareIndex) {
+  ++nbSymbolsPlaced;
+  square[squareIndex].symbol = whoIsOnMove;
+  UpdateZobristKey(squareIndex, whoIsOnMove);
+  UndoRecord& marker = undoInformation[nbUndoSquares++];
+  SaveUndoInformation(marker, squareIndex, -1);
+  FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
+  UpdateNeighbours<kExactFive>(squareIndex, whoIsOnMove,
+                               std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
 
 }  // namespace
@@ -197,25 +335,39 @@ int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3) {
   return 16;
 }
 
+uint8_t LineCategoriesOf(uint32_t code) {
+  return exactFiveRule ? lineCategoryExactFive[code & (kNbLineCodes - 1)]
+                       : lineCategoryOneDir[InnerCode(code)];
+}
+
+void SetExactFiveRule(bool exactFive) {
+  if (exactFive && !exactFiveTableBuilt) {
+    BuildExactFiveTable();
+    exactFiveTableBuilt = true;
+  }
+  exactFiveRule = exactFive;
+}
+
 void InitializeEvaluate() {
   nbSymbolsPlaced = 0;
   nbUndoSquares = 0;
   BuildMasks();
   if (!tablesBuilt) BuildLineCategoryTable();
   BuildMoveCategoryTable();
-  SetUpEmptyBoard();
+  if (exactFiveRule) {
+    SetUpEmptyBoard<true>();
+  } else {
+    SetUpEmptyBoard<false>();
+  }
   tablesBuilt = true;
 }
 
 void PutSymbol(int16_t squareIndex) {
-  ++nbSymbolsPlaced;
-  square[squareIndex].symbol = whoIsOnMove;
-  UpdateZobristKey(squareIndex, whoIsOnMove);
-  UndoRecord& marker = undoInformation[nbUndoSquares++];
-  SaveUndoInformation(marker, squareIndex, -1);
-  FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
-  UpdateNeighbours(squareIndex, whoIsOnMove,
-                   std::make_integer_sequence<int, kNbDirections * kNbSlots>());
+  if (exactFiveRule) {
+    PutStone<true>(squareIndex);
+  } else {
+    PutStone<false>(squareIndex);
+  }
 }
 
 void RemoveSymbol() {

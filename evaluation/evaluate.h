@@ -5,6 +5,11 @@
 // through the square lists, its move category per player. PutSymbol and
 // RemoveSymbol keep all of it exact for the up to 40 squares whose lines pass
 // through the stone.
+//
+// Two rules are played: freestyle (five or more in a row win) and exact five
+// (exactly five win; six or more do not). They share the categories, lists
+// and weights and differ in the line-category table only. The update is
+// written once as a template on the rule and instantiated for both.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +53,12 @@ extern PatternMask mask[kNbPatterns];
 // line category, high nibble player 2's. Built once per process. No pattern
 // tests slot 0 or 9, so 64 KiB cover every code and stay in the cache.
 extern uint8_t lineCategoryOneDir[kNbInnerCodes];
+// The same under exact five, indexed by the whole neighbourhood code: its
+// patterns also test slots 0 and 9, to tell a five from a longer line. 1 MiB,
+// built on the first switch to exact five.
+extern uint8_t lineCategoryExactFive[kNbLineCodes];
+// The rule in force: exact five when true, freestyle when false.
+extern bool exactFiveRule;
 
 // Slots 1..8 of a neighbourhood code: the index into lineCategoryOneDir.
 constexpr uint32_t InnerCode(uint32_t code) { return (code >> 2) & (kNbInnerCodes - 1); }
@@ -93,8 +104,18 @@ int16_t GetLineCategoryPlayer1(uint32_t code);
 int16_t GetLineCategoryPlayer2(uint32_t code);
 int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3);
 
+// Line categories of a neighbourhood code under the rule in force, packed as
+// in lineCategoryOneDir.
+uint8_t LineCategoriesOf(uint32_t code);
+
+// Sets the rule, building the exact-five table the first time it is needed.
+// The position is left as it was: InitializeEvaluate and the game's stones
+// must follow.
+void SetExactFiveRule(bool exactFive);
+
 // Builds the tables (the large one only on the first call) and sets up the
-// empty-board state. Runs after InitializeBoard and InitializeSort.
+// empty-board state under the rule in force. Runs after InitializeBoard and
+// InitializeSort.
 void InitializeEvaluate();
 // Puts a stone of whoIsOnMove on an empty playable square; does not flip
 // whoIsOnMove.
@@ -125,16 +146,22 @@ void RemoveSymbol();
 // its line categories up to date. Returns false when no line category
 // changed, so that the move categories stay as they are and the two
 // out-parameters are not written; else returns true with the new move
-// categories of both players.
+// categories of both players. kExactFive picks the rule's table.
+template <bool kExactFive>
 [[gnu::always_inline]] inline bool GetMcIndexes(int16_t squareIndex, int16_t symbol,
                                                 int16_t direction, int16_t slot,
                                                 int16_t& moveCategoryPlayer1,
                                                 int16_t& moveCategoryPlayer2) {
   uint32_t& code = squarePattern[squareIndex][direction];
   code |= static_cast<uint32_t>(symbol) << (2 * slot);
-  // No pattern tests the outermost slots.
-  if (slot == 0 || slot == kNbSlots - 1) return false;
-  const uint32_t b = lineCategoryOneDir[InnerCode(code)];
+  uint32_t b = 0;
+  if constexpr (kExactFive) {
+    b = lineCategoryExactFive[code];
+  } else {
+    // No freestyle pattern tests the outermost slots.
+    if (slot == 0 || slot == kNbSlots - 1) return false;
+    b = lineCategoryOneDir[InnerCode(code)];
+  }
   const int shift = 4 * direction;
   const uint32_t keep = ~((0xFu << shift) | (0xFu << (16 + shift)));
   uint32_t& categories = lineCategoryAllDir[squareIndex];

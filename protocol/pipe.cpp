@@ -30,8 +30,9 @@ constexpr int16_t kMaxPlayerNumber = 2;
 constexpr int16_t kOwnStone = 1;
 constexpr int16_t kOpponentStone = 2;
 constexpr int16_t kNobodysStone = 3;
-// Rule bits of games other than freestyle: exactly five, renju, caro.
-constexpr int32_t kOtherRuleBits = 1 | 4 | 8;
+// Rule bits: exact five, and the games played as freestyle, renju and caro.
+constexpr int32_t kExactFiveBit = 1;
+constexpr int32_t kOtherRuleBits = 4 | 8;
 constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
 constexpr char kOccupied[] = "ERROR square is occupied";
 constexpr char kNoStone[] = "ERROR square is empty";
@@ -188,12 +189,14 @@ constexpr InfoKey kInfoKeys[] = {
      true},
     {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }, true},
     {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }, true},
-    // Accepted whatever it is; the manager learns with the next move that the
-    // game will be freestyle.
+    // Bit 1 is exact five. Renju and caro are played as freestyle: the manager
+    // learns so with the next move, once for each change of the setting.
     {"rule",
      [](const char* v) {
        const int32_t rule = ReadInt32(v);
-       if (rule != ruleSetting) ruleWarningDue = (rule & kOtherRuleBits) != 0;
+       const bool otherGame = (rule & kOtherRuleBits) != 0;
+       Tessel_SetExactFive(!otherGame && (rule & kExactFiveBit) != 0);
+       if (rule != ruleSetting) ruleWarningDue = otherGame;
        ruleSetting = rule;
      },
      false},

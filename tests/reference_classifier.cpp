@@ -23,14 +23,20 @@ const PatternEntry kPatterns[52] = {
 
 // The first pattern that fits: position p < 5 reads slot p, p > 5 slot p - 1;
 // '1' wants an own stone, '.' an empty square, 'x' takes anything.
-int LineCategory(uint32_t code, int player) {
+int LineCategory(uint32_t code, int player, bool exactFive) {
+  auto symbolAt = [code](int p) { return code >> (2 * (p < 5 ? p : p - 1)) & 3; };
   for (const PatternEntry& entry : kPatterns) {
     bool fits = true;
+    int first = -1, last = -1;  // the tested span, the square itself included
     for (int p = 0; p < 11 && fits; ++p) {
-      if (p == 5 || entry.text[p] == 'x') continue;
-      const uint32_t symbol = code >> (2 * (p < 5 ? p : p - 1)) & 3;
-      fits = symbol == (entry.text[p] == '1' ? uint32_t(player) : 0u);
+      if (entry.text[p] == 'x') continue;
+      if (first < 0) first = p;
+      last = p;
+      if (p != 5) fits = symbolAt(p) == (entry.text[p] == '1' ? uint32_t(player) : 0u);
     }
+    if (fits && exactFive && last - first < 6)
+      fits = (first == 0 || symbolAt(first - 1) != uint32_t(player)) &&
+             (last == 10 || symbolAt(last + 1) != uint32_t(player));
     if (fits) return entry.category;
   }
   return 0;
@@ -55,7 +61,7 @@ int MoveCategory(const int lineCategory[4]) {
 
 int64_t Weight(int category) { return int64_t(std::trunc(std::pow(1.65, 18 - category))); }
 
-void Classify(Position& out) {
+void Classify(Position& out, bool exactFive) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
   auto SymbolAt = [](int x, int y) -> int {
@@ -79,7 +85,7 @@ void Classify(Position& out) {
       for (int p = 0; p < 2; ++p) {
         int lines[4];
         for (int d = 0; d < 4; ++d) {
-          lines[d] = LineCategory(out.pattern[s][d], p + 1);
+          lines[d] = LineCategory(out.pattern[s][d], p + 1, exactFive);
           out.lineCategories[s] |= uint32_t(lines[d]) << (16 * p + 4 * d);
         }
         out.category[s][p] = empty ? MoveCategory(lines) : kOccupied;

@@ -26,9 +26,12 @@ struct Position {  // filled in for the playable squares only
   int stones;
 };
 
-int LineCategory(uint32_t code, int player);  // 0..9 for player 1 or 2
+// 0..9 for player 1 or 2. Under exact five a pattern whose tested span covers
+// at most six squares also wants no own stone just beyond either end.
+int LineCategory(uint32_t code, int player, bool exactFive = false);
 int MoveCategory(const int lineCategory[4]);  // 0..16
 int64_t Weight(int category);                 // what one player-1 node adds to the value
-void Classify(Position& out);  // reads the size and the stones of the board in play
+// Reads the size and the stones of the board in play.
+void Classify(Position& out, bool exactFive = false);
 
 }  // namespace reference

@@ -16,91 +16,38 @@
 #include "search/hash.h"
 #include "search/search.h"
 #include "tests/reference_classifier.h"
+#include "tests/state_checks.h"
 
 namespace {
 
-int16_t At(int x, int y) { return static_cast<int16_t>(x + kPaddedSide * y + kFirstPlayableIndex); }
-int16_t CategoryOf(int player, int s) { return sortSquare[player - 1][s].list->category; }
+using namespace state_checks;
 
-uint64_t KeyedGame() {  // a new game with Zobrist codes; the first call sets the defaults
+// Runs a test under each rule and leaves freestyle in force afterwards.
+class UnderEachRule : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { Tessel_SetExactFive(GetParam()); }
+  void TearDown() override { Tessel_SetExactFive(false); }
+};
+std::string RuleName(const testing::TestParamInfo<bool>& info) {
+  return info.param ? "ExactFive" : "Freestyle";
+}
+
+// Every line code of both players, through the table the rule reads and
+// through LineCategoriesOf, against the reference.
+TEST_P(UnderEachRule, LineCategoryTableMatchesTheReference) {
   Tessel_Initialize();
-  hashTableSize = 1 << 12;
-  Tessel_Initialize();
-  return zobristKey;
-}
-
-// The engine state against the reference classification, the key against the
-// stones, and the lists; the first difference, or nothing when all agree.
-std::string StateFaults(uint64_t startKey) {
-  static reference::Position want;
-  reference::Classify(want);
-  uint64_t key = startKey;
-  for (int s = 0; s < kBoardCells; ++s) {
-    const int16_t symbol = square[s].symbol;
-    if (symbol == kBorder) continue;
-    key ^= symbol == kPlayer1 ? codePlayer1[s] : symbol == kPlayer2 ? codePlayer2[s] : 0;
-    if (CategoryOf(1, s) != want.category[s][0] || CategoryOf(2, s) != want.category[s][1] ||
-        (!symbol && (lineCategoryAllDir[s] != want.lineCategories[s] ||
-                     !std::equal(want.pattern[s], want.pattern[s] + 4, squarePattern[s]))))
-      return "square " + std::to_string(s);
+  for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code) {
+    const int want = reference::LineCategory(code, 1, GetParam()) |
+                     reference::LineCategory(code, 2, GetParam()) << 4;
+    const int table =
+        GetParam() ? lineCategoryExactFive[code] : lineCategoryOneDir[InnerCode(code)];
+    ASSERT_TRUE(table == want && LineCategoriesOf(code) == want) << std::hex << code;
   }
-  if (totalValue != want.totalValue) return "totalValue " + std::to_string(totalValue);
-  if (nbSymbolsPlaced != want.stones || zobristKey != key) return "stone count or key";
-  if (CheckConsistency() != 0) return "CheckConsistency reports a count mismatch";
-  // Agreeing back links rule out repeats: a walk of the right length holds just its nodes.
-  for (int p = 0; p < 2; ++p) {
-    for (CategoryList& list : moveCategory[p]) {
-      const std::string where = "list " + std::to_string(list.category) + (p ? " of 2" : " of 1");
-      int n = 0;
-      for (const SquareNode *node = list.first, *prev = nullptr; node && n <= kPlayableSquares;
-           prev = node, node = node->next, ++n)
-        if (node->prev != prev || node->list != &list || !IsPlayableIndex(node->squareIndex) ||
-            node != &sortSquare[p][node->squareIndex])
-          return where + " node " + std::to_string(n);
-      if (n != list.count || n != want.listCount[p][list.category]) return where + " count";
-    }
-  }
-  return "";
 }
 
-// Everything a stone and its take-back must restore. At 10 * square: symbol,
-// line categories, four codes, both players' lists, both raisedAt stamps.
-using Snapshot = std::vector<int64_t>;
-Snapshot Take() {
-  Snapshot s;
-  for (int i = 0; i < kBoardCells; ++i) {
-    const uint32_t* c = squarePattern[i];
-    s.insert(s.end(), {square[i].symbol, lineCategoryAllDir[i], c[0], c[1], c[2], c[3],
-                       CategoryOf(1, i), CategoryOf(2, i), sortSquare[0][i].raisedAt,
-                       sortSquare[1][i].raisedAt});
-  }
-  s.insert(s.end(), {totalValue, int64_t(zobristKey), nbSymbolsPlaced, nbUndoSquares});
-  return s;
-}
-
-// All comes back but the stamps of the taken square's own nodes.
-bool Restored(Snapshot before, int16_t taken) {
-  const Snapshot now = Take();
-  std::copy_n(&now[10 * taken + 8], 2, &before[10 * taken + 8]);
-  return now == before;
-}
-
-// After the n-th stone a node raised to a more urgent list carries n; every
-// other node keeps its stamp.
-bool StampsFollow(const Snapshot& before) {
-  const Snapshot now = Take();
-  for (int k = 6; k < 10 * kBoardCells; k += k % 10 == 6 ? 1 : 9)  // lists; stamps 2 further on
-    if (now[k + 2] != (now[k] < before[k] ? nbSymbolsPlaced : before[k + 2])) return false;
-  return true;
-}
-
-TEST(CategoryTables, MatchTheReferenceAndTheRulesHoldInAnyOrder) {
+TEST(CategoryTables, TheMoveCategoryRulesHoldInAnyOrder) {
   Tessel_Initialize();
   Tessel_Initialize();  // a new game keeps the large table and rebuilds the small one
-  for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code)
-    ASSERT_EQ(lineCategoryOneDir[InnerCode(code)],
-              reference::LineCategory(code, 1) | reference::LineCategory(code, 2) << 4)
-        << std::hex << code;
   const int16_t cases[][5] = {  // four line categories, then the move category
       {9, 7, 7, 8, 0},  {7, 7, 8, 0, 1},  {8, 7, 0, 0, 2},   {7, 5, 5, 0, 3},  {7, 2, 0, 0, 4},
       {7, 1, 1, 1, 5},  {6, 5, 0, 0, 6},  {5, 3, 0, 0, 7},   {6, 2, 2, 2, 8},  {5, 1, 1, 1, 9},
@@ -148,13 +95,13 @@ TEST(IncrementalUpdate, FirstStonesAndTotalValueBeyondSixteenBits) {
   }
 }
 
-TEST(IncrementalUpdate, RandomSequencesMatchTheReferenceAndTakeBacksRestore) {
+TEST_P(UnderEachRule, RandomSequencesMatchTheReferenceAndTakeBacksRestore) {
   std::mt19937 rng(90210);
   for (int run = 0; run < 8; ++run) {
     const uint64_t start = KeyedGame();
     for (int step = 0; step < 300; ++step) {
       SCOPED_TRACE("run " + std::to_string(run) + " step " + std::to_string(step));
-      ASSERT_EQ(step % 4 ? "" : StateFaults(start), "");
+      ASSERT_EQ(step % 4 ? "" : StateFaults(start, GetParam()), "");
       int x = int(rng() % 20), y = int(rng() % 20);
       if (run % 4 == 1) x = x < 10 ? x % 3 : 17 + x % 3;  // edge band
       if (run % 4 == 2) x %= 6, y %= 6;                   // crowded corner
@@ -174,6 +121,8 @@ TEST(IncrementalUpdate, RandomSequencesMatchTheReferenceAndTakeBacksRestore) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Rules, UnderEachRule, testing::Bool(), RuleName);
 
 TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
   const uint64_t start = KeyedGame();

@@ -5,7 +5,10 @@
 // missed or left open, an ERROR line) makes the exit status non-zero. Also
 // measures the start-up time, from process start to the ABOUT reply.
 //
-//   reply_times [-n games-per-control] [-c name-part]
+//   reply_times [-n games-per-control] [-c name-part] [-r rule] [-s board-side]
+//
+// -r 1 plays exact five (INFO rule 1, and the referee judges by it), -r 0
+// freestyle (the default); -s the board side, 5..20 (20).
 //
 // The engine is the one built beside this tool, or TESSEL_ENGINE's command.
 #include <algorithm>
@@ -37,9 +40,13 @@ double StartUpMs() {
 int main(int argc, char** argv) {
   int games = 2;
   const char* only = "";
+  auto rule = Referee::Rule::kFreestyle;
+  int side = 20;
   for (int i = 1; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "-n")) games = std::atoi(argv[i + 1]);
     if (!std::strcmp(argv[i], "-c")) only = argv[i + 1];
+    if (!std::strcmp(argv[i], "-r") && std::atoi(argv[i + 1]) & 1) rule = Referee::Rule::kExactFive;
+    if (!std::strcmp(argv[i], "-s")) side = std::clamp(std::atoi(argv[i + 1]), 5, 20);
   }
   const double startUp = StartUpMs();
   if (startUp < 0) {
@@ -47,6 +54,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("start-up to the ABOUT reply: %.1f ms (best of 20)\n", startUp);
+  std::printf("rule: %s, board %d x %d\n",
+              rule == Referee::Rule::kExactFive ? "exact five" : "freestyle", side, side);
   std::fflush(stdout);
 
   const TimeControl controls[] = {
@@ -64,7 +73,7 @@ int main(int argc, char** argv) {
     int moves = 0, faults = 0;
     GameResult worst;
     for (int game = 0; game < games; ++game) {
-      const GameResult result = PlayGame(engines, Opening(game), 20, time, 0);
+      const GameResult result = PlayGame(engines, Opening(game), side, time, 0, rule);
       if (!result.fault.empty()) {
         std::printf("  FAULT %s, game %d: %s\n", time.name, game + 1, result.fault.c_str());
         ++faults;

@@ -74,7 +74,7 @@ void CheckSquares() {
         code |= static_cast<uint32_t>(square[i - offsetTable[kNbSlots * d + m]].symbol) << (2 * m);
       }
       Expect(squarePattern[i][d] == code, "neighbourhood code");
-      const uint32_t b = lineCategoryOneDir[InnerCode(code)];
+      const uint32_t b = LineCategoriesOf(code);
       categories |= (b & 0xFu) << (4 * d) | (b >> 4) << (16 + 4 * d);
     }
     Expect(lineCategoryAllDir[i] == categories, "line categories");

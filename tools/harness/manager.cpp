@@ -61,7 +61,7 @@ Stones Opening(int game) {
 
 ManagedEngine::ManagedEngine(const std::vector<std::string>& command) : process_(command) {}
 
-bool ManagedEngine::NewGame(int boardSide, const TimeControl& time) {
+bool ManagedEngine::NewGame(int boardSide, const TimeControl& time, Referee::Rule rule) {
   if (about_.empty()) about_ = process_.Ask("ABOUT").value_or("");
   time_ = time;
   timeLeft_ = time.matchMs > 0 ? time.matchMs : INT32_MAX;
@@ -72,7 +72,8 @@ bool ManagedEngine::NewGame(int boardSide, const TimeControl& time) {
   while ((line = process_.ReadLine()) && *line != "OK") skipped_.push_back(*line);
   return line && process_.WriteLine("INFO timeout_turn " + std::to_string(time.turnMs) +
                             "\nINFO timeout_match " + std::to_string(time.matchMs) +
-                            "\nINFO max_memory 83886080\nINFO game_type 1\nINFO rule 0");
+                            "\nINFO max_memory 83886080\nINFO game_type 1\nINFO rule " +
+                            (rule == Referee::Rule::kExactFive ? "1" : "0"));
 }
 
 std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, int player,
@@ -108,13 +109,13 @@ std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, in
 bool ManagedEngine::End() { return process_.WriteLine("END") && process_.Finish() == 0; }
 
 GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardSide,
-                    const TimeControl& time, int toleranceMs) {
+                    const TimeControl& time, int toleranceMs, Referee::Rule rule) {
   GameResult result;
-  result.referee = Referee(boardSide, boardSide);
+  result.referee = Referee(boardSide, boardSide, rule);
   Referee& referee = result.referee;
   for (auto [x, y] : opening) referee.Play(x, y);
   for (int i = 0; i < 2; ++i)
-    if (!engines[i]->NewGame(boardSide, time))
+    if (!engines[i]->NewGame(boardSide, time, rule))
       result.fault = "engine " + std::to_string(i + 1) + " did not start the game";
   for (auto end = Referee::Outcome::kPlaying;
        end == Referee::Outcome::kPlaying && result.fault.empty();) {

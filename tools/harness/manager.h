@@ -36,8 +36,10 @@ class ManagedEngine {
  public:
   explicit ManagedEngine(const std::vector<std::string>& command = EngineCommand());
 
-  // START and the settings of a new game; false unless the engine takes them.
-  bool NewGame(int boardSide, const TimeControl& time);
+  // START and the settings of a new game, INFO rule 1 for exact five and 0
+  // for freestyle; false unless the engine takes them.
+  bool NewGame(int boardSide, const TimeControl& time,
+               Referee::Rule rule = Referee::Rule::kFreestyle);
   // Asks for the move of `player` in the referee's position: INFO time_left,
   // then BEGIN on an empty board, a BOARD block on its first move of a game on
   // a non-empty board, and TURN with the opponent's last move afterwards.
@@ -77,9 +79,11 @@ struct GameResult {
 // manager has placed the opening stones. It ends on a five, a full board or
 // the first fault: a reply that is missing, late (over the turn limit or the
 // time left, plus `toleranceMs`) or not a move, an illegal move, a five missed
-// or left open, or an ERROR line.
+// or left open, or an ERROR line. The engines are told the rule, and the
+// referee judges by it.
 GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardSide,
-                    const TimeControl& time, int toleranceMs);
+                    const TimeControl& time, int toleranceMs,
+                    Referee::Rule rule = Referee::Rule::kFreestyle);
 
 // An engine as a board program drives it for a human: positions loaded with
 // BOARD, the human's moves with TURN, RESTART, and stones taken back.

@@ -1,0 +1,31 @@
+// Checks of the engine's position shared by the tests: the incremental state
+// against the reference classifier, and snapshots that a take-back must
+// restore.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace state_checks {
+
+int16_t At(int x, int y);  // padded index of board square (x, y)
+int16_t CategoryOf(int player, int s);
+// A new game with Zobrist codes (the first call sets the defaults); its key.
+uint64_t KeyedGame();
+// The engine state against the reference classification under the rule
+// given, the key against the stones, and the lists; the first difference, or
+// nothing when all agree.
+std::string StateFaults(uint64_t startKey, bool exactFive = false);
+
+// Everything a stone and its take-back must restore. At 10 * square: symbol,
+// line categories, four codes, both players' lists, both raisedAt stamps.
+using Snapshot = std::vector<int64_t>;
+Snapshot Take();
+// All comes back but the stamps of the taken square's own nodes.
+bool Restored(Snapshot before, int16_t taken);
+// After the n-th stone a node raised to a more urgent list carries n; every
+// other node keeps its stamp.
+bool StampsFollow(const Snapshot& before);
+
+}  // namespace state_checks
