@@ -204,29 +204,4 @@ TEST(ExactFiveProtocol, InfoRuleSwitchesTheGameInPlay) {
   EXPECT_EQ(r.exitStatus, 0);
 }
 
-// Whole games under exact five between two engine processes, judged by the
-// referee under exact five, on both board sizes. Reply times are for
-// tools/reply_times; here only a hang or a wrong judgement fails.
-TEST(ExactFiveSelfPlay, GamesUnderAManagerEndLegally) {
-  struct Game {
-    TimeControl time;
-    int boardSide, opening;
-  };
-  const Game games[] = {
-      {{"150 ms per move", 150, 0}, 15, 1},
-      {{"150 ms per move", 150, 0}, 20, 2},
-      {{"2 s match", 1000, 2000}, 15, 3},
-  };
-  ManagedEngine first, second;
-  ManagedEngine* engines[2] = {&first, &second};
-  for (const Game& g : games) {
-    const GameResult result =
-        PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000, Rule::kExactFive);
-    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide;
-    EXPECT_GT(result.replies, 4);
-    std::swap(engines[0], engines[1]);
-  }
-  EXPECT_TRUE(first.End() && second.End());
-}
-
 }  // namespace

@@ -37,24 +37,32 @@ TEST(Referee, JudgesLegalityFivesAndFaults) {
 }
 
 // Two engine processes play game after game under one manager, each game under
-// its own time control, board size and opening. The tolerance is generous: only
-// a hang fails here, reply times are for tools/reply_times to measure.
+// its own rule, time control, board size and opening; the referee judges by
+// the rule. The tolerance is generous: only a hang or a wrong judgement fails
+// here, reply times are for tools/reply_times to measure.
 TEST(SelfPlay, GamesUnderAManagerEndLegally) {
+  using enum Referee::Rule;
   struct Game {
+    Referee::Rule rule;
     TimeControl time;
     int boardSide, opening;
   };
   const Game games[] = {
-      {{"150 ms per move", 150, 0}, 20, 0},
-      {{"4 s match", 1000, 4000}, 20, 1},
-      {{"150 ms per move", 150, 0}, 15, 2},
-      {{"2 s match", 2000, 2000}, 20, 3},
+      {kFreestyle, {"150 ms per move", 150, 0}, 20, 0},
+      {kExactFive, {"150 ms per move", 150, 0}, 15, 1},
+      {kFreestyle, {"4 s match", 1000, 4000}, 20, 1},
+      {kExactFive, {"150 ms per move", 150, 0}, 20, 2},
+      {kFreestyle, {"150 ms per move", 150, 0}, 15, 2},
+      {kExactFive, {"2 s match", 1000, 2000}, 15, 3},
+      {kFreestyle, {"2 s match", 2000, 2000}, 20, 3},
   };
   ManagedEngine first, second;
   ManagedEngine* engines[2] = {&first, &second};
   for (const Game& g : games) {
-    const GameResult result = PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000);
-    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide;
+    const GameResult result =
+        PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000, g.rule);
+    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide
+                                << (g.rule == kExactFive ? ", exact five" : "");
     EXPECT_GT(result.replies, 4);
     std::swap(engines[0], engines[1]);  // the same processes, colours swapped
   }
