@@ -139,11 +139,8 @@ int GameWon(int16_t squareIndex) {
 void Tessel_SetExactFive(bool exactFive) {
   if (exactFive == exactFiveRule) return;
   SetExactFiveRule(exactFive);
-  // The game in play goes on under the new rule from the next stone on.
-  if (initialized != 0) {
-    InitializeMoveGenerator();
-    ReplayGame(-1);
-  }
+  // The game in play is set up again under the new rule.
+  if (initialized != 0) ReplayGame(-1);
 }
 
 bool Tessel_ExactFive() { return exactFiveRule; }

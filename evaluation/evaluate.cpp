@@ -126,6 +126,28 @@ void BuildLineCategoryTable() {
   }
 }
 
+// An exact-five pattern as the table build tests it: GetMask of its stones
+// and empty squares, and its guards read as the player 1 stones of a pattern
+// of their own.
+struct ExactPattern {
+  uint32_t maskBits;
+  uint32_t bits[2];    // what the tested slots must hold for player 1, player 2
+  uint32_t guardBits;  // 1 in the low bit of every 'o' slot
+};
+
+ExactPattern SplitExactPattern(const char* text) {
+  char tested[12], guards[12];
+  for (int p = 0; p < 12; ++p) {
+    tested[p] = text[p] == 'o' ? 'x' : text[p];
+    guards[p] = text[p] == 'o' ? '1' : text[p] == '\0' ? '\0' : 'x';
+  }
+  ExactPattern q;
+  uint32_t guardMask = 0, guardBitsPlayer2 = 0;
+  GetMask(tested, q.maskBits, q.bits[0], q.bits[1]);
+  GetMask(guards, guardMask, q.guardBits, guardBitsPlayer2);
+  return q;
+}
+
 // Under exact five the judged square's category for player p depends on all
 // ten slots. Slots 1..8 decide which patterns may match (their '1' and '.'
 // characters and their inner guards); slots 0 and 9 carry guards only, and
@@ -134,34 +156,13 @@ void BuildLineCategoryTable() {
 // each of the 16 outer combinations takes the first candidate whose outer
 // guards hold.
 void BuildExactFiveTable() {
-  struct InnerPattern {
-    uint32_t maskBits;     // 3 in every slot a '1' or '.' tests, slots 1..8 only
-    uint32_t bits[2];      // what those slots must hold for player 1, player 2
-    uint32_t guardLowBits;  // 1 in the low bit of every inner guard slot
-  };
-  InnerPattern inner[kNbPatterns];
+  ExactPattern patterns[kNbPatterns];
   uint64_t guardedAtSlot0 = 0;  // patterns with a guard in slot 0 / slot 9
   uint64_t guardedAtSlot9 = 0;
   for (int i = 0; i < kNbPatterns; ++i) {
-    const char* text = kExactFivePatterns[i].text;
-    InnerPattern& q = inner[i];
-    q = {};
-    for (int p = 0; p <= 10; ++p) {
-      if (p == 5) continue;
-      const int slot = p < 5 ? p : p - 1;
-      const int shift = 2 * slot;
-      if (text[p] == 'o') {
-        if (slot == 0) guardedAtSlot0 |= uint64_t{1} << i;
-        else if (slot == kNbSlots - 1) guardedAtSlot9 |= uint64_t{1} << i;
-        else q.guardLowBits |= 1u << shift;
-      } else if (text[p] != 'x') {
-        q.maskBits |= 3u << shift;
-        if (text[p] == '1') {
-          q.bits[0] |= 1u << shift;
-          q.bits[1] |= 2u << shift;
-        }
-      }
-    }
+    patterns[i] = SplitExactPattern(kExactFivePatterns[i].text);
+    if (patterns[i].guardBits & 1u) guardedAtSlot0 |= uint64_t{1} << i;
+    if (patterns[i].guardBits >> (2 * (kNbSlots - 1))) guardedAtSlot9 |= uint64_t{1} << i;
   }
   constexpr uint32_t kLowBits = 0x55555;  // the low bit of each of the ten slots
   for (uint32_t k = 0; k < kNbInnerCodes; ++k) {
@@ -174,9 +175,9 @@ void BuildExactFiveTable() {
       const uint32_t notOwn = (differ | differ >> 1) & kLowBits;
       uint64_t candidates = 0;
       for (int i = 0; i < kNbPatterns; ++i) {
-        const InnerPattern& q = inner[i];
-        if ((code & q.maskBits) == q.bits[player] &&
-            (notOwn & q.guardLowBits) == q.guardLowBits)
+        // Slots 0 and 9 read empty here, so their guards pass until below.
+        const ExactPattern& q = patterns[i];
+        if ((code & q.maskBits) == q.bits[player] && (notOwn & q.guardBits) == q.guardBits)
           candidates |= uint64_t{1} << i;
       }
       for (int own0 = 0; own0 < 2; ++own0) {

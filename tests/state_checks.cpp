@@ -20,6 +20,15 @@ uint64_t KeyedGame() {
   return zobristKey;
 }
 
+uint64_t EmptyBoardKey() {
+  uint64_t key = zobristKey;
+  for (int s = 0; s < kBoardCells; ++s) {
+    if (square[s].symbol == kPlayer1) key ^= codePlayer1[s];
+    if (square[s].symbol == kPlayer2) key ^= codePlayer2[s];
+  }
+  return key;
+}
+
 std::string StateFaults(uint64_t startKey, bool exactFive) {
   static reference::Position want;
   reference::Classify(want, exactFive);

@@ -10,7 +10,6 @@
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
-#include "search/hash.h"
 #include "tests/reference_classifier.h"
 #include "tests/state_checks.h"
 #include "tools/harness/manager.h"
@@ -18,6 +17,7 @@
 namespace {
 
 using state_checks::At;
+using state_checks::EmptyBoardKey;
 using state_checks::StateFaults;
 using Rule = Referee::Rule;
 
@@ -111,16 +111,6 @@ TEST_F(ExactFive, FivesFromTheEdgesInEveryDirectionAndOverlines) {
     }
   }
   ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
-}
-
-// The key of the empty board that the stones on it were put on.
-uint64_t EmptyBoardKey() {
-  uint64_t key = zobristKey;
-  for (int s = 0; s < kBoardCells; ++s) {
-    if (square[s].symbol == kPlayer1) key ^= codePlayer1[s];
-    if (square[s].symbol == kPlayer2) key ^= codePlayer2[s];
-  }
-  return key;
 }
 
 // Crowded games (each player mostly in a corner region of its own, so that
