@@ -20,13 +20,29 @@ uint64_t KeyedGame() {
   return zobristKey;
 }
 
-uint64_t EmptyBoardKey() {
-  uint64_t key = zobristKey;
-  for (int s = 0; s < kBoardCells; ++s) {
-    if (square[s].symbol == kPlayer1) key ^= codePlayer1[s];
-    if (square[s].symbol == kPlayer2) key ^= codePlayer2[s];
+std::string ListFaults() {
+  if (CheckConsistency() != 0) return "CheckConsistency reports a count mismatch";
+  // With agreeing back links, a walk of the right length holds just its nodes.
+  static int seen[2][kBoardCells];
+  int32_t weightSum = 0;
+  for (int p = 0; p < 2; ++p) {
+    std::fill(seen[p], seen[p] + kBoardCells, 0);
+    for (const CategoryList& list : moveCategory[p]) {
+      const std::string where = "list " + std::to_string(list.category) + (p ? " of 2" : " of 1");
+      int n = 0;
+      for (const SquareNode *node = list.first, *prev = nullptr; node && n <= kPlayableSquares;
+           prev = node, node = node->next, ++n) {
+        if (node->prev != prev || node->list != &list || node != &sortSquare[p][node->squareIndex])
+          return where + " node " + std::to_string(n);
+        ++seen[p][node->squareIndex];
+        weightSum += list.weight;
+      }
+      if (n != list.count) return where + " count";
+    }
+    for (int16_t i = 0; i < kBoardCells; ++i)
+      if (seen[p][i] != (IsPlayableIndex(i) ? 1 : 0)) return "node " + std::to_string(i);
   }
-  return key;
+  return weightSum == totalValue ? "" : "totalValue is not the weight sum";
 }
 
 std::string StateFaults(uint64_t startKey, bool exactFive) {
@@ -44,20 +60,11 @@ std::string StateFaults(uint64_t startKey, bool exactFive) {
   }
   if (totalValue != want.totalValue) return "totalValue " + std::to_string(totalValue);
   if (nbSymbolsPlaced != want.stones || zobristKey != key) return "stone count or key";
-  if (CheckConsistency() != 0) return "CheckConsistency reports a count mismatch";
-  // Agreeing back links rule out repeats: a walk of the right length holds just its nodes.
-  for (int p = 0; p < 2; ++p) {
-    for (CategoryList& list : moveCategory[p]) {
-      const std::string where = "list " + std::to_string(list.category) + (p ? " of 2" : " of 1");
-      int n = 0;
-      for (const SquareNode *node = list.first, *prev = nullptr; node && n <= kPlayableSquares;
-           prev = node, node = node->next, ++n)
-        if (node->prev != prev || node->list != &list || !IsPlayableIndex(node->squareIndex) ||
-            node != &sortSquare[p][node->squareIndex])
-          return where + " node " + std::to_string(n);
-      if (n != list.count || n != want.listCount[p][list.category]) return where + " count";
-    }
-  }
+  if (const std::string fault = ListFaults(); !fault.empty()) return fault;
+  for (int p = 0; p < 2; ++p)
+    for (const CategoryList& list : moveCategory[p])
+      if (list.count != want.listCount[p][list.category])
+        return "list " + std::to_string(list.category) + (p ? " of 2" : " of 1") + " count";
   return "";
 }
 
@@ -65,9 +72,9 @@ Snapshot Take() {
   Snapshot s;
   for (int i = 0; i < kBoardCells; ++i) {
     const uint32_t* c = squarePattern[i];
-    s.insert(s.end(), {square[i].symbol, lineCategoryAllDir[i], c[0], c[1], c[2], c[3],
-                       CategoryOf(1, i), CategoryOf(2, i), sortSquare[0][i].raisedAt,
-                       sortSquare[1][i].raisedAt});
+    s.insert(s.end(),
+             {square[i].symbol, lineCategoryAllDir[i], c[0], c[1], c[2], c[3], CategoryOf(1, i),
+              CategoryOf(2, i), sortSquare[0][i].raisedAt, sortSquare[1][i].raisedAt});
   }
   s.insert(s.end(), {totalValue, int64_t(zobristKey), nbSymbolsPlaced, nbUndoSquares});
   return s;

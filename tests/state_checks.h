@@ -13,8 +13,9 @@ int16_t At(int x, int y);  // padded index of board square (x, y)
 int16_t CategoryOf(int player, int s);
 // A new game with Zobrist codes (the first call sets the defaults); its key.
 uint64_t KeyedGame();
-// The key that the stones on the board were put on: the key less theirs.
-uint64_t EmptyBoardKey();
+// Every playable node linked once, in the list it names, with agreeing links
+// and counts, and totalValue the weight sum; the first fault, or nothing.
+std::string ListFaults();
 // The engine state against the reference classification under the rule
 // given, the key against the stones, and the lists; the first difference, or
 // nothing when all agree.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
@@ -11,6 +12,7 @@
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "protocol/pipe.h"
+#include "tests/state_checks.h"
 
 namespace {
 
@@ -23,31 +25,6 @@ constexpr int16_t kFuzzSearchDepth = 2;
 
 void Expect(bool holds, const char* what) {
   if (!holds) Fail(what);
-}
-
-// Every playable node is linked exactly once, in the list it names; border
-// nodes never are; totalValue is the weight sum of the linked nodes.
-void CheckLists() {
-  Expect(CheckConsistency() == 0, "list counts");
-  static int16_t seen[2][kBoardCells];
-  int32_t weightSum = 0;
-  for (int p = 0; p < 2; ++p) {
-    for (int16_t& s : seen[p]) s = 0;
-    for (CategoryList& list : moveCategory[p]) {
-      const SquareNode* previous = nullptr;
-      for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
-        Expect(node->prev == previous, "prev/next agreement");
-        Expect(node->list == &list, "node names its list");
-        ++seen[p][node->squareIndex];
-        weightSum += list.weight;
-        previous = node;
-      }
-    }
-    for (int16_t i = 0; i < kBoardCells; ++i) {
-      Expect(seen[p][i] == (IsPlayableIndex(i) ? 1 : 0), "each playable node linked once");
-    }
-  }
-  Expect(weightSum == totalValue, "totalValue equals the weight sum");
 }
 
 // Board symbols, stone count, lists and the codes of every empty square agree.
@@ -88,7 +65,8 @@ void CheckEngine() {
   Expect(whoIsOnMove == kPlayer1 || whoIsOnMove == kPlayer2, "side to move");
   Expect(nbMoveBuffers == 1 && pMoveBuffer == moveBuffer, "move stack at the root");
   Expect(nbUndoSquares >= 0 && nbUndoSquares <= kUndoCapacity, "undo stack bounds");
-  CheckLists();
+  const std::string lists = state_checks::ListFaults();
+  Expect(lists.empty(), lists.c_str());
   CheckSquares();
 }
 
