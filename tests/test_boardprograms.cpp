@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tools/harness/manager.h"
@@ -71,19 +70,6 @@ class BoardProgramSession {
     EXPECT_EQ(engine_.Ask("ABOUT").value_or("(no reply)"), kAbout) << "after: " << lines;
   }
 
-  // Starts a search that would run for minutes, checks that it is still
-  // running after a while, sends `stop` and returns the reply and how long
-  // it took.
-  std::pair<std::string, double> StopSearch(const std::string& stop) {
-    EXPECT_TRUE(engine_.WriteLine(kUnlimited + "\n" + kQuietPosition));
-    EXPECT_EQ(engine_.ReadLine(), "OK");
-    EXPECT_EQ(engine_.ReadLine(2000), std::nullopt) << "the search ended by itself";
-    const Clock::time_point sent = Clock::now();
-    EXPECT_TRUE(engine_.WriteLine(stop));
-    const std::string reply = engine_.ReadLine().value_or("(no reply)");
-    return {reply, std::chrono::duration<double, std::milli>(Clock::now() - sent).count()};
-  }
-
   EngineProcess& engine() { return engine_; }
 
  private:
@@ -104,16 +90,6 @@ TEST(Piskvork, SettingsAreNeverAnsweredAndTheRuleWarningGoesWithTheNextMove) {
   piskvork.Expect("INFO rule 8\nINFO timeout_turn 300\nTURN 19,0", {kRuleWarning, kMove});
   piskvork.Expect("INFO rule 12\nINFO rule 0\nTURN 0,19", {kMove});
   piskvork.Expect("INFO rule 6\nBOARD\n1,1,1\n2,2,2\nDONE", {kRuleWarning, kMove});
-}
-
-TEST(Piskvork, StopByTimeoutTurnZeroAnswersAtOnce) {
-  BoardProgramSession piskvork;
-  const auto [reply, ms] = piskvork.StopSearch("INFO timeout_turn 0");
-  int x, y;
-  EXPECT_TRUE(ParseMoveReply(reply, &x, &y, 15, 15)) << reply;
-  EXPECT_LT(ms, kStopBoundMs);
-  // The real limit comes back before the next move, which is searched as usual.
-  piskvork.Expect("INFO timeout_turn 300\nINFO timeout_match 0\nTURN 3,3", {kMove});
 }
 
 TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {
@@ -181,38 +157,43 @@ TEST(YixinBoard, DatabaseBlocksAreReadAndDropped) {
                {kMove, "ERROR unknown command"});
 }
 
-TEST(YixinBoard, StopAnswersAtOnceWithAnAnalysedMove) {
-  BoardProgramSession yixin;
-  yixin.Expect("INFO show_detail 3", {});
-  ASSERT_TRUE(yixin.engine().WriteLine(kUnlimited + "\n" + kQuietPosition));
-  // Each completed iteration marks its best square; the first come at once.
-  EXPECT_EQ(yixin.engine().ReadLine(2000), "OK");
-  const std::string realtime = yixin.engine().ReadLine(2000).value_or("(none)");
-  EXPECT_TRUE(realtime.starts_with("MESSAGE REALTIME BEST ")) << realtime;
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const Clock::time_point sent = Clock::now();
-  ASSERT_TRUE(yixin.engine().WriteLine("yxstop"));
-  // The status line, then the move of the last completed iteration.
-  std::optional<std::string> line;
-  std::string lastRealtime = realtime.substr(22), status;
-  while ((line = yixin.engine().ReadLine()) && line->starts_with("MESSAGE")) {
-    if (line->starts_with("MESSAGE REALTIME BEST ")) lastRealtime = line->substr(22);
-    if (line->starts_with("MESSAGE [")) status = *line;
+// A search that would run for minutes, with analysis lines on, is stopped the
+// way each program stops it: the status line and the move of the last
+// completed iteration come within the bound, or, for END, the end of the
+// process with nothing written. Then play goes on as usual.
+TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
+  const std::string kRealtime = "MESSAGE REALTIME BEST ";
+  for (const std::string stop : {"INFO timeout_turn 0", "yxstop", "END"}) {
+    SCOPED_TRACE(stop);
+    BoardProgramSession gui;
+    EngineProcess& engine = gui.engine();
+    ASSERT_TRUE(engine.WriteLine("INFO show_detail 1\n" + kUnlimited + "\n" + kQuietPosition));
+    EXPECT_EQ(engine.ReadLine(), "OK");
+    // Each completed iteration marks its best square, and no answer comes.
+    std::string best = "(none)";
+    for (std::optional<std::string> line; (line = engine.ReadLine(1500));) {
+      ASSERT_TRUE(line->starts_with(kRealtime)) << *line;
+      best = line->substr(kRealtime.size());
+    }
+    const Clock::time_point sent = Clock::now();
+    ASSERT_TRUE(engine.WriteLine(stop));
+    std::optional<std::string> line;
+    std::string status;
+    while ((line = engine.ReadLine()) && line->starts_with("MESSAGE")) {
+      if (line->starts_with(kRealtime)) best = line->substr(kRealtime.size());
+      if (line->starts_with("MESSAGE [")) status = *line;
+    }
+    const std::chrono::duration<double, std::milli> took = Clock::now() - sent;
+    EXPECT_LT(took.count(), kStopBoundMs);
+    if (stop == "END") {
+      EXPECT_TRUE(!line && status.empty() && engine.Finish(1000) == 0);
+      continue;
+    }
+    EXPECT_EQ(line, best);
+    EXPECT_TRUE(status.starts_with("MESSAGE [" + best + "]: value=")) << status;
+    // yxstop when the engine is not thinking does nothing.
+    gui.Expect("yxstop\nINFO show_detail 0\nINFO timeout_turn 300\nTURN 3,3", {kMove});
   }
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
-  EXPECT_LT(ms, kStopBoundMs);
-  EXPECT_EQ(line, lastRealtime);
-  EXPECT_TRUE(status.starts_with("MESSAGE [" + lastRealtime + "]: value=")) << status;
-  // yxstop when the engine is not thinking does nothing.
-  yixin.Expect("yxstop\nINFO show_detail 0", {});
-}
-
-TEST(YixinBoard, EndDuringASearchEndsTheProcessSilently) {
-  BoardProgramSession yixin;
-  const auto [reply, ms] = yixin.StopSearch("END");
-  EXPECT_EQ(reply, "(no reply)");  // the end of output, nothing written
-  EXPECT_LT(ms, kStopBoundMs);
-  EXPECT_EQ(yixin.engine().Finish(1000), 0);
 }
 
 // One engine plays both sides, as Yixin-Board lets it: every move is a new

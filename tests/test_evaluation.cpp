@@ -155,9 +155,10 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
 }
 
 // Stones taken back through the facade, the last one by the undo stack and
-// earlier ones by replaying the game, on boards of several sizes with squares
-// blocked now and then: the state is what the remaining stones and the blocked
-// squares make, and the owner of the stone is to move.
+// earlier ones by replaying the game, on crowded boards of several sizes, with
+// squares blocked and the rule switched now and then (both replay the game):
+// the state is what the remaining stones and the blocked squares make under
+// the rule in force, and the owner of the stone is to move.
 TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
   std::mt19937 rng(2718);
   for (auto [w, h] : {std::pair{5, 5}, {7, 12}, {15, 15}, {20, 20}}) {
@@ -172,6 +173,7 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
         const bool free = Tessel_GetSymbol(x, y) == kEmpty;
         if (free) blocked.push_back({x, y});
         ASSERT_EQ(Tessel_BlockSquare(x, y), free);
+        if (step % 2) Tessel_SetExactFive(!Tessel_ExactFive());
         ASSERT_EQ(whoIsOnMove, mover);
       } else if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
         if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, whoIsOnMove});
@@ -189,10 +191,11 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
         ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
         start ^= sOwner == kPlayer1 ? codePlayer1[At(sx, sy)] : codePlayer2[At(sx, sy)];
       }
-      ASSERT_EQ(StateFaults(start), "");
+      ASSERT_EQ(StateFaults(start, Tessel_ExactFive()), "");
     }
     EXPECT_FALSE(Tessel_TakeBack(int16_t(w), 0) || Tessel_TakeBack(-1, 0));
   }
+  Tessel_SetExactFive(false);
   EXPECT_FALSE(Tessel_SetBoardSize(4, 20) || Tessel_SetBoardSize(20, 21));
   EXPECT_TRUE(boardWidth == 20 && boardHeight == 20);
 }
