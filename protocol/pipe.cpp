@@ -415,7 +415,7 @@ void SkipMoveList(const char*) {
   }
 }
 
-// Freestyle forbids no square.
+// Neither rule played forbids a square (renju would).
 void HandleShowForbid(const char*) { SendResponse("FORBID ."); }
 
 // Board programs' commands that need nothing from the engine; YXSTOP outside
@@ -444,16 +444,11 @@ constexpr Command kCommands[] = {
     {"YXSHOWFORBID", HandleShowForbid, false},
     {"YXSTOP", Accept, false},            {"YXSHOWINFO", Accept, false},
     {"YXHASHCLEAR", Accept, false},
-    {"YXQUERYDATABASEALL", SkipMoveList, false},
-    {"YXQUERYDATABASEALLT", SkipMoveList, false},
-    {"YXQUERYDATABASEONE", SkipMoveList, false},
-    {"YXQUERYDATABASETEXT", SkipMoveList, false},
-    {"YXDELETEDATABASEONE", SkipMoveList, false},
-    {"YXDELETEDATABASEALL", SkipMoveList, false},
-    {"YXSETBESTMOVEDATABASE", SkipMoveList, false},
-    {"YXBLOCK", SkipMoveList, false},
-    {"YXBLOCKUNDO", SkipMoveList, false},
-    {"YXBLOCKPATH", SkipMoveList, false},
+    {"YXQUERYDATABASEALL", SkipMoveList, false},  {"YXQUERYDATABASEALLT", SkipMoveList, false},
+    {"YXQUERYDATABASEONE", SkipMoveList, false},  {"YXQUERYDATABASETEXT", SkipMoveList, false},
+    {"YXDELETEDATABASEONE", SkipMoveList, false}, {"YXDELETEDATABASEALL", SkipMoveList, false},
+    {"YXSETBESTMOVEDATABASE", SkipMoveList, false}, {"YXBLOCK", SkipMoveList, false},
+    {"YXBLOCKUNDO", SkipMoveList, false},         {"YXBLOCKPATH", SkipMoveList, false},
     {"YXBLOCKPATHUNDO", SkipMoveList, false},
 };
 
