@@ -7,6 +7,7 @@
 #include "engine/tessel.h"
 #include "evaluation/board.h"
 #include "movegen/movegenerator.h"
+#include "protocol/boardprograms.h"
 #include "protocol/pipe.h"
 #include "search/search.h"
 
