@@ -20,6 +20,8 @@ FILE* pipeInput = nullptr;
 
 namespace {
 
+// Bytes read at once: more than a manager's longest burst of commands (a
+// BOARD block of 400 stones is under 4 KiB), so one read takes it all.
 constexpr int kBlockSize = 4096;
 
 // Complete lines, oldest first; the first nbLinesOffered of them have been

@@ -18,7 +18,7 @@ const char* infotext =
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
 FILE* pipeOutput = nullptr;
 bool sessionEnded = false;
-int16_t protocolSearchDepth = 10;
+int16_t protocolSearchDepth = kProtocolSearchDepth;
 
 namespace {
 

@@ -18,8 +18,11 @@ extern const char* infotext;
 extern FILE* pipeOutput;
 // Set by END and by the end of input; the loop then returns.
 extern bool sessionEnded;
-// Depth limit of every protocol search (10); the fuzzer lowers it to keep
-// each command short.
+// The deepest iteration of a protocol search: the move stack holds this many
+// full-width plies with room for the threat sequences beyond them.
+constexpr int16_t kProtocolSearchDepth = 10;
+// Depth limit of every protocol search; the fuzzer lowers it to keep each
+// command short.
 extern int16_t protocolSearchDepth;
 
 // The whole session: initialise, then read and perform lines until END or
