@@ -178,7 +178,7 @@ TEST(Search, StatisticsAndRootSubtrees) {
     int32_t nodes;
     Tessel_GetPossibleMove(i, &x, &y, &side, &value, &nodes);
     const MoveRecord& m = resultMoveBuffer.moves[i];
-    EXPECT_TRUE(m.squareIndex == x + 30 * y + 155 && side == 1 && value == m.value) << i;
+    EXPECT_TRUE(m.squareIndex == SquareIndex(x, y) && side == 1 && value == m.value) << i;
     EXPECT_TRUE(nodes >= 1 && nodes == m.nbExaminedAfter - m.nbExaminedBefore) << i;
     subtrees += nodes;
   }
