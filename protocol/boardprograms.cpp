@@ -1,3 +1,5 @@
+// The board programs' commands and the analysis lines: what Yixin-Board and
+// Piskvork send beyond the managers' protocol.
 #include "protocol/boardprograms.h"
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// Standard input split into lines by the engine itself, read in blocks so
+// that waiting input can be taken in during a search without blocking.
 #include "protocol/lineinput.h"
 
 #include <deque>

@@ -1,3 +1,4 @@
+// The protocol's parsers of command words, numbers and squares.
 #include "protocol/parse.h"
 
 #include <cerrno>

@@ -1,3 +1,5 @@
+// The managers' protocol: the session, the command table, the game commands,
+// position blocks and INFO settings, and the input taken in during a search.
 #include "protocol/pipe.h"
 
 #include <algorithm>
