@@ -25,8 +25,8 @@ using namespace state_checks;
 // Runs a test under each rule and leaves freestyle in force afterwards.
 class UnderEachRule : public testing::TestWithParam<bool> {
  protected:
-  void SetUp() override { Tessel_SetExactFive(GetParam()); }
-  void TearDown() override { Tessel_SetExactFive(false); }
+  void SetUp() override { Tessel_SetRule(GetParam() ? Rule::kExactFive : Rule::kFreestyle); }
+  void TearDown() override { Tessel_SetRule(Rule::kFreestyle); }
 };
 std::string RuleName(const testing::TestParamInfo<bool>& info) {
   return info.param ? "ExactFive" : "Freestyle";
@@ -173,7 +173,7 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
         const bool free = Tessel_GetSymbol(x, y) == kEmpty;
         if (free) blocked.push_back({x, y});
         ASSERT_EQ(Tessel_BlockSquare(x, y), free);
-        if (step % 2) Tessel_SetExactFive(!Tessel_ExactFive());
+        if (step % 2) Tessel_SetRule(Tessel_GetRule() == Rule::kFreestyle ? Rule::kExactFive : Rule::kFreestyle);
         ASSERT_EQ(whoIsOnMove, mover);
       } else if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
         if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, whoIsOnMove});
@@ -191,11 +191,11 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
         ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
         start ^= sOwner == kPlayer1 ? codePlayer1[At(sx, sy)] : codePlayer2[At(sx, sy)];
       }
-      ASSERT_EQ(StateFaults(start, Tessel_ExactFive()), "");
+      ASSERT_EQ(StateFaults(start, Tessel_GetRule() == Rule::kExactFive), "");
     }
     EXPECT_FALSE(Tessel_TakeBack(int16_t(w), 0) || Tessel_TakeBack(-1, 0));
   }
-  Tessel_SetExactFive(false);
+  Tessel_SetRule(Rule::kFreestyle);
   EXPECT_FALSE(Tessel_SetBoardSize(4, 20) || Tessel_SetBoardSize(20, 21));
   EXPECT_TRUE(boardWidth == 20 && boardHeight == 20);
 }
