@@ -49,7 +49,11 @@ void TakeIteration(int16_t depth, int32_t examinedBefore) {
 void TakeUnsearchedMove() {
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
-  if (pMoveBuffer->count == 0) TakeLeastBadSquare();
+  if (pMoveBuffer->count == 0) {
+    const bool lost = NoAnswerLeft();
+    TakeLeastBadSquare();
+    if (lost) SetValue(static_cast<int16_t>(-kWinScore));
+  }
   if (const MoveRecord* m = GetFirstMove()) UpdateBestLine(0, m);
   TakeIteration(0, nbExaminedMoves);
 }
