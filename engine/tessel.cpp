@@ -2,6 +2,7 @@
 
 #include "evaluation/board.h"
 #include "evaluation/evaluate.h"
+#include "evaluation/forbidden.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "search/hash.h"
@@ -145,14 +146,19 @@ int GameWon(int16_t squareIndex) {
   return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
 }
 
-void Tessel_SetExactFive(bool exactFive) {
-  if (exactFive == exactFiveRule) return;
-  SetExactFiveRule(exactFive);
+void Tessel_SetRule(Rule rule) {
+  if (rule == ruleInForce) return;
+  SetRule(rule);
   // The game in play is set up again under the new rule.
   if (initialized != 0) ReplayGame(-1);
 }
 
-bool Tessel_ExactFive() { return exactFiveRule; }
+Rule Tessel_GetRule() { return ruleInForce; }
+
+bool Tessel_IsForbidden(int16_t x, int16_t y) {
+  if (ruleInForce != Rule::kRenju || Tessel_GetSymbol(x, y) != kEmpty) return false;
+  return IsForbidden(IndexOf(x, y));
+}
 
 bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight - nbBlockedSquares; }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "evaluation/evaluate.h"  // Rule
+
 // A new game: an empty board of the size in play, with no blocked square,
 // player 1 to move; the settings stay.
 void Tessel_Initialize();
@@ -23,7 +25,8 @@ void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, in
                             int32_t* nodes);
 void Tessel_ResetHashTable();
 // 1 when the side to move wins by playing on the square index: five or more
-// in a row under freestyle, exactly five under exact five.
+// in a row under freestyle, exactly five under exact five, and so on by the
+// rule in force (see Rule).
 int GameWon(int16_t squareIndex);
 // True when no empty square of the board is left.
 bool Tessel_BoardFull();
@@ -38,11 +41,15 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height);
 // The side to move stays. False, and nothing changed, unless the square is
 // empty.
 bool Tessel_BlockSquare(int16_t x, int16_t y);
-// The rule: exactly five in a row win (true), or five or more (false, the
-// default). A process setting, kept by new games. A change takes effect at
-// once: the position in play is set up again from the game's stones.
-void Tessel_SetExactFive(bool exactFive);
-bool Tessel_ExactFive();
+// The rule (freestyle by default). A process setting, kept by new games. A
+// change takes effect at once: the position in play is set up again from the
+// game's stones.
+void Tessel_SetRule(Rule rule);
+Rule Tessel_GetRule();
+// True when the rule is renju and a black (player 1) stone on the empty board
+// square (x, y) would be forbidden; false under any other rule, and for an
+// occupied, blocked or off-board square.
+bool Tessel_IsForbidden(int16_t x, int16_t y);
 // Takes the stone on (x, y) off the board; the side whose stone it was is then
 // to move. False, and nothing changed, when no stone stands there.
 bool Tessel_TakeBack(int16_t x, int16_t y);

@@ -12,7 +12,10 @@
 PatternMask mask[kNbPatterns];
 uint8_t lineCategoryOneDir[kNbInnerCodes];
 uint8_t lineCategoryExactFive[kNbLineCodes];
-bool exactFiveRule = false;
+uint8_t lineCategoryRenju[kNbLineCodes];
+uint8_t lineCategoryCaro[kNbLineCodes];
+uint8_t lineCategoryCaroExactFive[kNbLineCodes];
+Rule ruleInForce = Rule::kFreestyle;
 uint8_t mcTable[kNbMcIndexes];
 uint32_t squarePattern[kBoardCells][kNbDirections];
 uint32_t lineCategoryAllDir[kBoardCells];
@@ -79,30 +82,88 @@ constexpr PatternDefinition kExactFivePatterns[kNbPatterns] = {
     {"xxxo._.1..o", 3}, {"o.1.._.oxxx", 2}, {"xxxo._..1.o", 2}, {"x...._....x", 1},
 };
 
-// Each exact-five pattern is its freestyle twin with the guards added.
-constexpr bool GuardsFollowTheRule() {
+// The tested span of a pattern: its leftmost and rightmost characters other
+// than 'x' and the guard 'o', the judged square included.
+struct Span {
+  int lo, hi;
+};
+constexpr Span SpanOf(const char* text) {
+  Span span{0, 10};
+  while (text[span.lo] == 'x' || text[span.lo] == 'o') ++span.lo;
+  while (text[span.hi] == 'x' || text[span.hi] == 'o') --span.hi;
+  return span;
+}
+
+// Each pattern of `derived` is its twin in `base`, in the same order and
+// category, with `guard` written on the square just beyond each end of every
+// span of `first` to `last` squares, and otherwise unchanged but for the
+// characters that `replaced` stands for.
+constexpr bool DerivedByGuards(const PatternDefinition* base, const PatternDefinition* derived,
+                               int first, int last, char guard, char replaced) {
   for (int i = 0; i < kNbPatterns; ++i) {
-    const char* free = kPatterns[i].text;
-    const char* exact = kExactFivePatterns[i].text;
-    if (kPatterns[i].lineCategory != kExactFivePatterns[i].lineCategory) return false;
-    int lo = 0;
-    int hi = 10;
-    while (free[lo] == 'x') ++lo;
-    while (free[hi] == 'x') --hi;
-    const bool guarded = hi - lo + 1 <= 6;
-    if (guarded && (lo == 0 || hi == 10)) return false;  // a guard off the pattern
+    const char* from = base[i].text;
+    const char* to = derived[i].text;
+    if (base[i].lineCategory != derived[i].lineCategory) return false;
+    const Span span = SpanOf(from);
+    const int width = span.hi - span.lo + 1;
+    const bool guarded = width >= first && width <= last;
+    if (guarded && (span.lo == 0 || span.hi == 10)) return false;  // a guard off the pattern
     for (int p = 0; p <= 10; ++p) {
-      const bool guard = guarded && (p == lo - 1 || p == hi + 1);
-      if (exact[p] != (guard ? 'o' : free[p])) return false;
+      const bool atGuard = guarded && (p == span.lo - 1 || p == span.hi + 1);
+      if (atGuard ? to[p] != guard : to[p] != from[p]) return false;
+      if (atGuard && from[p] != 'x' && from[p] != replaced) return false;
     }
-    if (exact[11] != '\0') return false;
+    if (to[11] != '\0') return false;
   }
   return true;
 }
-static_assert(GuardsFollowTheRule());
+static_assert(DerivedByGuards(kPatterns, kExactFivePatterns, 1, 6, 'o', 'x'));
+
+// Caro: a five whose squares just beyond both ends hold the opponent's stones
+// does not win. A new character 'p' marks those two squares: they must not
+// both be the opponent's (the edge and a blocked square are not). Every five
+// and four pattern spans exactly the five squares that it completes, all
+// other patterns six or more, so the guard goes beyond each end of the spans
+// of five. A six or longer line keeps winning, as an own stone there passes.
+constexpr PatternDefinition kCaroPatterns[kNbPatterns] = {
+    {"p1111_pxxxx", 9}, {"xp111_1pxxx", 9}, {"xxp11_11pxx", 9}, {"xxxp1_111px", 9},
+    {"xxxxp_1111p", 9}, {"x.111_.xxxx", 8}, {"xx.11_1.xxx", 8}, {"xxx.1_11.xx", 8},
+    {"xxxx._111.x", 8}, {"p111._pxxxx", 7}, {"p11.1_pxxxx", 7}, {"p1.11_pxxxx", 7},
+    {"p.111_pxxxx", 7}, {"xp111_.pxxx", 7}, {"xp11._1pxxx", 7}, {"xp1.1_1pxxx", 7},
+    {"xp.11_1pxxx", 7}, {"xxp11_1.pxx", 7}, {"xxp11_.1pxx", 7}, {"xxp1._11pxx", 7},
+    {"xxp.1_11pxx", 7}, {"xxxp1_11.px", 7}, {"xxxp1_1.1px", 7}, {"xxxp1_.11px", 7},
+    {"xxxp._111px", 7}, {"xxxxp_111.p", 7}, {"xxxxp_11.1p", 7}, {"xxxxp_1.11p", 7},
+    {"xxxxp_.111p", 7}, {"x..11_.xxxx", 6}, {"xx.11_..xxx", 6}, {"xx..1_1.xxx", 6},
+    {"xxx.1_1..xx", 6}, {"xxx.._11.xx", 6}, {"xxxx._11..x", 6}, {"x.11._.xxxx", 5},
+    {"x.1.1_.xxxx", 5}, {"xx.1._1.xxx", 5}, {"xxx.1_.1.xx", 5}, {"xxxx._1.1.x", 5},
+    {"xxxx._.11.x", 5}, {"x...1_.xxxx", 4}, {"xx..1_..xxx", 4}, {"xxx.._1..xx", 4},
+    {"xxxx._1...x", 4}, {"x..1._.xxxx", 3}, {"xx.1._..xxx", 3}, {"xxx.._.1.xx", 3},
+    {"xxxx._.1..x", 3}, {"x.1.._.xxxx", 2}, {"xxxx._..1.x", 2}, {"x...._....x", 1},
+};
+static_assert(DerivedByGuards(kPatterns, kCaroPatterns, 5, 5, 'p', 'x'));
+
+// Caro with exact five: the exact-five patterns, where a guard of a span of
+// five becomes 'q', both guards at once: not an own stone, and the two not
+// both the opponent's.
+constexpr PatternDefinition kCaroExactFivePatterns[kNbPatterns] = {
+    {"q1111_qxxxx", 9}, {"xq111_1qxxx", 9}, {"xxq11_11qxx", 9}, {"xxxq1_111qx", 9},
+    {"xxxxq_1111q", 9}, {"o.111_.oxxx", 8}, {"xo.11_1.oxx", 8}, {"xxo.1_11.ox", 8},
+    {"xxxo._111.o", 8}, {"q111._qxxxx", 7}, {"q11.1_qxxxx", 7}, {"q1.11_qxxxx", 7},
+    {"q.111_qxxxx", 7}, {"xq111_.qxxx", 7}, {"xq11._1qxxx", 7}, {"xq1.1_1qxxx", 7},
+    {"xq.11_1qxxx", 7}, {"xxq11_1.qxx", 7}, {"xxq11_.1qxx", 7}, {"xxq1._11qxx", 7},
+    {"xxq.1_11qxx", 7}, {"xxxq1_11.qx", 7}, {"xxxq1_1.1qx", 7}, {"xxxq1_.11qx", 7},
+    {"xxxq._111qx", 7}, {"xxxxq_111.q", 7}, {"xxxxq_11.1q", 7}, {"xxxxq_1.11q", 7},
+    {"xxxxq_.111q", 7}, {"o..11_.oxxx", 6}, {"xo.11_..oxx", 6}, {"xo..1_1.oxx", 6},
+    {"xxo.1_1..ox", 6}, {"xxo.._11.ox", 6}, {"xxxo._11..o", 6}, {"o.11._.oxxx", 5},
+    {"o.1.1_.oxxx", 5}, {"xo.1._1.oxx", 5}, {"xxo.1_.1.ox", 5}, {"xxxo._1.1.o", 5},
+    {"xxxo._.11.o", 5}, {"o...1_.oxxx", 4}, {"xo..1_..oxx", 4}, {"xxo.._1..ox", 4},
+    {"xxxo._1...o", 4}, {"o..1._.oxxx", 3}, {"xo.1._..oxx", 3}, {"xxo.._.1.ox", 3},
+    {"xxxo._.1..o", 3}, {"o.1.._.oxxx", 2}, {"xxxo._..1.o", 2}, {"x...._....x", 1},
+};
+static_assert(DerivedByGuards(kExactFivePatterns, kCaroExactFivePatterns, 5, 5, 'q', 'o'));
 
 bool tablesBuilt = false;
-bool exactFiveTableBuilt = false;
+bool fullCodeTableBuilt[5] = {};
 
 int16_t LineCategory(uint32_t code, int player) {
   for (const PatternMask& m : mask) {
@@ -128,78 +189,117 @@ void BuildLineCategoryTable() {
   }
 }
 
-// An exact-five pattern as the table build tests it: GetMask of its stones
-// and empty squares, and its guards read as the player 1 stones of a pattern
-// of their own.
-struct ExactPattern {
-  uint32_t maskBits;
-  uint32_t bits[2];    // what the tested slots must hold for player 1, player 2
-  uint32_t guardBits;  // 1 in the low bit of every 'o' slot
-};
+constexpr uint32_t kLowBits = 0x55555;  // the low bit of each of the ten slots
+constexpr uint32_t kOuterLowBits = 1u | 1u << (2 * (kNbSlots - 1));  // slots 0 and 9
 
-ExactPattern SplitExactPattern(const char* text) {
-  char tested[12], guards[12];
-  for (int p = 0; p < 12; ++p) {
-    tested[p] = text[p] == 'o' ? 'x' : text[p];
-    guards[p] = text[p] == 'o' ? '1' : text[p] == '\0' ? '\0' : 'x';
-  }
-  ExactPattern q;
-  uint32_t guardMask = 0, guardBitsPlayer2 = 0;
-  GetMask(tested, q.maskBits, q.bits[0], q.bits[1]);
-  GetMask(guards, guardMask, q.guardBits, guardBitsPlayer2);
-  return q;
+// The low bit of every slot of a code that holds `symbol`.
+uint32_t SlotsHolding(uint32_t code, uint32_t symbol) {
+  const uint32_t differ = code ^ (kLowBits * symbol);
+  return ~(differ | differ >> 1) & kLowBits;
 }
 
-// Under exact five the judged square's category for player p depends on all
-// ten slots. Slots 1..8 decide which patterns may match (their '1' and '.'
-// characters and their inner guards); slots 0 and 9 carry guards only, and
-// only whether each holds an own stone matters. So each of the 65536 inner
+// A guarded pattern as the table build tests it: GetMask of its stones and
+// empty squares, and its guards as the low bits of their slots.
+struct GuardedPattern {
+  uint32_t maskBits;
+  uint32_t bits[2];  // what the tested slots must hold for player 1, player 2
+  uint32_t notOwn;   // 'o' and 'q': no own stone there
+  uint32_t pair;     // 'p' and 'q': the two squares not both the opponent's; 0: none
+};
+
+GuardedPattern SplitGuardedPattern(const char* text) {
+  auto lowBitsOf = [text](const char* guards) {
+    char marked[12];
+    for (int p = 0; p < 12; ++p) {
+      marked[p] = text[p] == '\0' ? '\0' : std::strchr(guards, text[p]) ? '1' : 'x';
+    }
+    uint32_t maskBits = 0, bitsPlayer1 = 0, bitsPlayer2 = 0;
+    GetMask(marked, maskBits, bitsPlayer1, bitsPlayer2);
+    return bitsPlayer1;
+  };
+  char tested[12];
+  for (int p = 0; p < 12; ++p) tested[p] = std::strchr("opq", text[p]) && text[p] ? 'x' : text[p];
+  GuardedPattern g;
+  GetMask(tested, g.maskBits, g.bits[0], g.bits[1]);
+  g.notOwn = lowBitsOf("oq");
+  g.pair = lowBitsOf("pq");
+  return g;
+}
+
+// Whether the pattern fits a code for player index p (0 or 1), its guards
+// read only where `guardSlots` has the slot's low bit.
+bool Fits(const GuardedPattern& g, uint32_t code, int p, uint32_t guardSlots) {
+  if ((code & g.maskBits) != g.bits[p]) return false;
+  if ((SlotsHolding(code, p + 1u) & g.notOwn & guardSlots) != 0) return false;
+  if (g.pair == 0 || (g.pair & ~guardSlots) != 0) return true;
+  return (SlotsHolding(code, 2u - p) & g.pair) != g.pair;
+}
+
+// A table indexed by the whole code from a guarded pattern list. Slots 1..8
+// decide which patterns may fit (their '1' and '.' characters and their
+// inner guards); slots 0 and 9 carry guards only. So each of the 65536 inner
 // codes is matched once per player, giving a set of candidate patterns, and
-// each of the 16 outer combinations takes the first candidate whose outer
-// guards hold.
-void BuildExactFiveTable() {
-  ExactPattern patterns[kNbPatterns];
-  uint64_t guardedAtSlot0 = 0;  // patterns with a guard in slot 0 / slot 9
-  uint64_t guardedAtSlot9 = 0;
-  for (int i = 0; i < kNbPatterns; ++i) {
-    patterns[i] = SplitExactPattern(kExactFivePatterns[i].text);
-    if (patterns[i].guardBits & 1u) guardedAtSlot0 |= uint64_t{1} << i;
-    if (patterns[i].guardBits >> (2 * (kNbSlots - 1))) guardedAtSlot9 |= uint64_t{1} << i;
-  }
-  constexpr uint32_t kLowBits = 0x55555;  // the low bit of each of the ten slots
+// each of the 16 outer combinations takes the first candidate whose guards
+// all hold.
+void BuildFullCodeTable(const PatternDefinition* patterns, uint8_t* table) {
+  GuardedPattern guarded[kNbPatterns];
+  for (int i = 0; i < kNbPatterns; ++i) guarded[i] = SplitGuardedPattern(patterns[i].text);
   for (uint32_t k = 0; k < kNbInnerCodes; ++k) {
     const uint32_t code = k << 2;  // slots 1..8
-    // [player][own stone in slot 0][own stone in slot 9]
-    uint8_t category[2][2][2];
-    for (int player = 0; player < 2; ++player) {
-      // The low bit of every slot whose symbol is not this player's.
-      const uint32_t differ = code ^ (kLowBits * static_cast<uint32_t>(player + 1));
-      const uint32_t notOwn = (differ | differ >> 1) & kLowBits;
-      uint64_t candidates = 0;
+    uint64_t candidates[2] = {0, 0};
+    for (int p = 0; p < 2; ++p) {
       for (int i = 0; i < kNbPatterns; ++i) {
-        // Slots 0 and 9 read empty here, so their guards pass until below.
-        const ExactPattern& q = patterns[i];
-        if ((code & q.maskBits) == q.bits[player] && (notOwn & q.guardBits) == q.guardBits)
-          candidates |= uint64_t{1} << i;
-      }
-      for (int own0 = 0; own0 < 2; ++own0) {
-        for (int own9 = 0; own9 < 2; ++own9) {
-          const uint64_t fit = candidates & ~(own0 ? guardedAtSlot0 : 0) &
-                               ~(own9 ? guardedAtSlot9 : 0);
-          const int first = std::countr_zero(fit);  // 64 when no candidate fits
-          category[player][own0][own9] =
-              fit == 0 ? 0 : static_cast<uint8_t>(kExactFivePatterns[first].lineCategory);
-        }
+        if (Fits(guarded[i], code, p, kLowBits & ~kOuterLowBits)) candidates[p] |= uint64_t{1} << i;
       }
     }
     for (uint32_t s0 = 0; s0 < 4; ++s0) {
       for (uint32_t s9 = 0; s9 < 4; ++s9) {
-        lineCategoryExactFive[code | s0 | s9 << (2 * (kNbSlots - 1))] = static_cast<uint8_t>(
-            category[0][s0 == kPlayer1][s9 == kPlayer1] |
-            category[1][s0 == kPlayer2][s9 == kPlayer2] << 4);
+        const uint32_t full = code | s0 | s9 << (2 * (kNbSlots - 1));
+        uint8_t both = 0;
+        for (int p = 0; p < 2; ++p) {
+          for (uint64_t c = candidates[p]; c != 0; c &= c - 1) {
+            const int i = std::countr_zero(c);
+            if (!Fits(guarded[i], full, p, kLowBits)) continue;
+            both |= static_cast<uint8_t>(patterns[i].lineCategory << (4 * p));
+            break;
+          }
+        }
+        table[full] = both;
       }
     }
   }
+}
+
+// Renju: player 1 (black) by the exact-five table, player 2 by freestyle's.
+void BuildRenjuTable() {
+  for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code) {
+    lineCategoryRenju[code] = static_cast<uint8_t>((lineCategoryExactFive[code] & 0x0Fu) |
+                                                   (lineCategoryOneDir[InnerCode(code)] & 0xF0u));
+  }
+}
+
+// Builds the table of a rule unless it is there, and those it derives from.
+void BuildTableOf(Rule rule) {
+  bool& built = fullCodeTableBuilt[static_cast<int>(rule)];
+  if (built) return;
+  switch (rule) {
+    case Rule::kFreestyle:
+      break;
+    case Rule::kExactFive:
+      BuildFullCodeTable(kExactFivePatterns, lineCategoryExactFive);
+      break;
+    case Rule::kRenju:
+      BuildTableOf(Rule::kExactFive);
+      BuildRenjuTable();
+      break;
+    case Rule::kCaro:
+      BuildFullCodeTable(kCaroPatterns, lineCategoryCaro);
+      break;
+    case Rule::kCaroExactFive:
+      BuildFullCodeTable(kCaroExactFivePatterns, lineCategoryCaroExactFive);
+      break;
+  }
+  built = true;
 }
 
 void BuildMoveCategoryTable() {
@@ -231,7 +331,7 @@ inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryP
 // empty, gets its record, code, categories and lists updated. Written for
 // each slot and each rule at compile time, so that offsets, shifts, masks and
 // the table are constants.
-template <bool kExactFive, int I>
+template <Rule kRule, int I>
 void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
   constexpr int16_t kDirection = I / kNbSlots;
   constexpr int16_t kSlot = I % kNbSlots;
@@ -241,21 +341,21 @@ void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
   SaveUndoInformation(r, e, kDirection);
   int16_t mc1 = 0;
   int16_t mc2 = 0;
-  if (GetMcIndexes<kExactFive>(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
+  if (GetMcIndexes<kRule>(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
 }
 
 // All the neighbours, in offsetTable order, their records pushed on the undo
 // stack.
-template <bool kExactFive, int... I>
+template <Rule kRule, int... I>
 void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
   UndoRecord* top = &undoInformation[nbUndoSquares];
-  (UpdateNeighbour<kExactFive, I>(squareIndex, symbol, top), ...);
+  (UpdateNeighbour<kRule, I>(squareIndex, symbol, top), ...);
   nbUndoSquares = static_cast<int16_t>(top - undoInformation);
 }
 
 // The border squares enter the neighbourhood codes of the 300 playable
 // squares within five steps of the edge.
-template <bool kExactFive>
+template <Rule kRule>
 void SetUpEmptyBoard() {
   std::memset(squarePattern, 0, sizeof squarePattern);
   // Before the border is seen, every line of every square has room for a
@@ -270,14 +370,14 @@ void SetUpEmptyBoard() {
         if (!IsPlayableIndex(c)) continue;
         int16_t mc1 = 0;
         int16_t mc2 = 0;
-        if (GetMcIndexes<kExactFive>(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
+        if (GetMcIndexes<kRule>(c, kBorder, d, m, mc1, mc2)) FileSquare(c, mc1, mc2);
       }
     }
   }
 }
 
 // The body of PutSymbol under one rule.
-template <bool kExactFive>
+template <Rule kRule>
 [[gnu::noinline]] void PutStone(int16_t squareIndex) {
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
@@ -285,7 +385,7 @@ template <bool kExactFive>
   UndoRecord& marker = undoInformation[nbUndoSquares++];
   SaveUndoInformation(marker, squareIndex, -1);
   FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
-  UpdateNeighbours<kExactFive>(squareIndex, whoIsOnMove,
+  UpdateNeighbours<kRule>(squareIndex, whoIsOnMove,
                                std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
 
@@ -342,16 +442,31 @@ int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3) {
 }
 
 uint8_t LineCategoriesOf(uint32_t code) {
-  return exactFiveRule ? lineCategoryExactFive[code & (kNbLineCodes - 1)]
-                       : lineCategoryOneDir[InnerCode(code)];
+  code &= kNbLineCodes - 1;
+  switch (ruleInForce) {
+    case Rule::kFreestyle:
+      break;
+    case Rule::kExactFive:
+      return lineCategoryExactFive[code];
+    case Rule::kRenju:
+      return lineCategoryRenju[code];
+    case Rule::kCaro:
+      return lineCategoryCaro[code];
+    case Rule::kCaroExactFive:
+      return lineCategoryCaroExactFive[code];
+  }
+  return lineCategoryOneDir[InnerCode(code)];
 }
 
-void SetExactFiveRule(bool exactFive) {
-  if (exactFive && !exactFiveTableBuilt) {
-    BuildExactFiveTable();
-    exactFiveTableBuilt = true;
+void SetRule(Rule rule) {
+  // Renju's table takes player 2's categories from the freestyle one.
+  if (!tablesBuilt) {
+    BuildMasks();
+    BuildLineCategoryTable();
+    tablesBuilt = true;
   }
-  exactFiveRule = exactFive;
+  BuildTableOf(rule);
+  ruleInForce = rule;
 }
 
 void InitializeEvaluate() {
@@ -360,19 +475,38 @@ void InitializeEvaluate() {
   BuildMasks();
   if (!tablesBuilt) BuildLineCategoryTable();
   BuildMoveCategoryTable();
-  if (exactFiveRule) {
-    SetUpEmptyBoard<true>();
-  } else {
-    SetUpEmptyBoard<false>();
+  switch (ruleInForce) {
+    case Rule::kFreestyle:
+      SetUpEmptyBoard<Rule::kFreestyle>();
+      break;
+    case Rule::kExactFive:
+      SetUpEmptyBoard<Rule::kExactFive>();
+      break;
+    case Rule::kRenju:
+      SetUpEmptyBoard<Rule::kRenju>();
+      break;
+    case Rule::kCaro:
+      SetUpEmptyBoard<Rule::kCaro>();
+      break;
+    case Rule::kCaroExactFive:
+      SetUpEmptyBoard<Rule::kCaroExactFive>();
+      break;
   }
   tablesBuilt = true;
 }
 
 void PutSymbol(int16_t squareIndex) {
-  if (exactFiveRule) {
-    PutStone<true>(squareIndex);
-  } else {
-    PutStone<false>(squareIndex);
+  // Freestyle first, by one branch, as before the other rules came.
+  if (ruleInForce == Rule::kFreestyle) return PutStone<Rule::kFreestyle>(squareIndex);
+  switch (ruleInForce) {
+    case Rule::kExactFive:
+      return PutStone<Rule::kExactFive>(squareIndex);
+    case Rule::kRenju:
+      return PutStone<Rule::kRenju>(squareIndex);
+    case Rule::kCaro:
+      return PutStone<Rule::kCaro>(squareIndex);
+    default:
+      return PutStone<Rule::kCaroExactFive>(squareIndex);
   }
 }
 

@@ -6,10 +6,10 @@
 // RemoveSymbol keep all of it exact for the up to 40 squares whose lines pass
 // through the stone.
 //
-// Two rules are played: freestyle (five or more in a row win) and exact five
-// (exactly five win; six or more do not). They share the categories, lists
-// and weights and differ in the line-category table only. The update is
-// written once as a template on the rule and instantiated for both.
+// Five rules are played (see Rule). They share the categories, lists and
+// weights and differ in the line-category table only; renju also forbids
+// black some moves, which evaluation/forbidden.h judges. The update is
+// written once as a template on the rule and instantiated for each.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,17 @@ inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
     150, 120, 90,  60,  30,  -30, -60, -90, -120, -150,  // column
     155, 124, 93,  62,  31,  -31, -62, -93, -124, -155,  // diagonal
 };
+
+// Every rule the engine plays. Player 1 (the first player) is black.
+//  kFreestyle      five or more in a row win
+//  kExactFive      exactly five win; six or more do not
+//  kRenju          black wins with exactly five only and may not play a
+//                  forbidden move (overline, double four, double three);
+//                  white wins with five or more
+//  kCaro           five or more win, but not a line of exactly five whose
+//                  squares just beyond both ends hold the opponent's stones
+//  kCaroExactFive  exactly five win, and not when blocked so at both ends
+enum class Rule : uint8_t { kFreestyle, kExactFive, kRenju, kCaro, kCaroExactFive };
 
 constexpr int kNbPatterns = 52;
 constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
@@ -61,12 +72,27 @@ extern PatternMask mask[kNbPatterns];
 // line category, high nibble player 2's. Built once per process. No pattern
 // tests slot 0 or 9, so 64 KiB cover every code and stay in the cache.
 extern uint8_t lineCategoryOneDir[kNbInnerCodes];
-// The same under exact five, indexed by the whole neighbourhood code: its
-// patterns also test slots 0 and 9, to tell a five from a longer line. 1 MiB,
-// built on the first switch to exact five.
+// The same under the other rules, indexed by the whole neighbourhood code:
+// their patterns also test slots 0 and 9, to tell a five from a longer line
+// or to see what closes it. 1 MiB each, built on the first switch to the rule.
+// Renju's holds exact five's categories for player 1 and freestyle's for
+// player 2.
 extern uint8_t lineCategoryExactFive[kNbLineCodes];
-// The rule in force: exact five when true, freestyle when false.
-extern bool exactFiveRule;
+extern uint8_t lineCategoryRenju[kNbLineCodes];
+extern uint8_t lineCategoryCaro[kNbLineCodes];
+extern uint8_t lineCategoryCaroExactFive[kNbLineCodes];
+// The rule in force.
+extern Rule ruleInForce;
+
+// The table that a rule other than freestyle reads.
+template <Rule kRule>
+constexpr uint8_t* FullCodeTable() {
+  static_assert(kRule != Rule::kFreestyle, "freestyle reads lineCategoryOneDir");
+  if constexpr (kRule == Rule::kExactFive) return lineCategoryExactFive;
+  if constexpr (kRule == Rule::kRenju) return lineCategoryRenju;
+  if constexpr (kRule == Rule::kCaro) return lineCategoryCaro;
+  return lineCategoryCaroExactFive;
+}
 
 // Slots 1..8 of a neighbourhood code: the index into lineCategoryOneDir.
 constexpr uint32_t InnerCode(uint32_t code) { return (code >> 2) & (kNbInnerCodes - 1); }
@@ -116,10 +142,10 @@ int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3);
 // in lineCategoryOneDir.
 uint8_t LineCategoriesOf(uint32_t code);
 
-// Sets the rule, building the exact-five table the first time it is needed.
-// The position is left as it was: InitializeEvaluate and the game's stones
-// must follow.
-void SetExactFiveRule(bool exactFive);
+// Sets the rule, building its table the first time it is needed. The
+// position is left as it was: InitializeEvaluate and the game's stones must
+// follow.
+void SetRule(Rule rule);
 
 // Builds the tables (the large one only on the first call) and sets up the
 // empty-board state under the rule in force. Runs after InitializeBoard and
@@ -154,8 +180,8 @@ void RemoveSymbol();
 // its line categories up to date. Returns false when no line category
 // changed, so that the move categories stay as they are and the two
 // out-parameters are not written; else returns true with the new move
-// categories of both players. kExactFive picks the rule's table.
-template <bool kExactFive>
+// categories of both players. kRule picks the rule's table.
+template <Rule kRule>
 [[gnu::always_inline]] inline bool GetMcIndexes(int16_t squareIndex, int16_t symbol,
                                                 int16_t direction, int16_t slot,
                                                 int16_t& moveCategoryPlayer1,
@@ -163,8 +189,8 @@ template <bool kExactFive>
   uint32_t& code = squarePattern[squareIndex][direction];
   code |= static_cast<uint32_t>(symbol) << (2 * slot);
   uint32_t b = 0;
-  if constexpr (kExactFive) {
-    b = lineCategoryExactFive[code];
+  if constexpr (kRule != Rule::kFreestyle) {
+    b = FullCodeTable<kRule>()[code];
   } else {
     // No freestyle pattern tests the outermost slots.
     if (slot == 0 || slot == kNbSlots - 1) return false;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "evaluation/evaluate.h"
+#include "evaluation/forbidden.h"
 #include "ordering/sort.h"
 #include "search/alphabeta.h"
 #include "search/historytable.h"
@@ -16,6 +17,8 @@ MoveBuffer resultMoveBuffer;
 int16_t vctMove = 0;
 int16_t vctCauseSquareP1 = 0;
 int16_t vctCauseSquareP2 = 0;
+bool screenForbidden = false;
+int16_t nbForbiddenAnswers = 0;
 
 namespace {
 
@@ -40,8 +43,14 @@ int16_t RandomIn(CentralBand band) {
   return static_cast<int16_t>(std::rand() % band.size + band.start);
 }
 
+// A square the side to move may take: empty and, for black under renju, not
+// forbidden.
+bool Allowed(int16_t index) {
+  return square[index].symbol == kEmpty && !(screenForbidden && IsForbidden(index));
+}
+
 // Board squares nearest the centre first, ties by square index: the fallback
-// when the random central square is taken.
+// when the random central square is not allowed.
 int16_t NearestEmptyToCentre() {
   int16_t best = -1;
   int bestDistance = 0;
@@ -49,7 +58,7 @@ int16_t NearestEmptyToCentre() {
     for (int16_t x = 0; x < boardWidth; ++x) {
       int16_t index = 0;
       ConvertXY_Offset_2_Index(x, y, index);
-      if (square[index].symbol != kEmpty) continue;
+      if (!Allowed(index)) continue;
       const int dx = 2 * x - (boardWidth - 1);
       const int dy = 2 * y - (boardHeight - 1);
       const int distance = dx * dx + dy * dy;
@@ -70,6 +79,8 @@ int16_t TakeOpponent(int16_t category) { return TakeMoveCategory(category, 0); }
 
 void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
   ++nbMoveGenerations;
+  screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
+  nbForbiddenAnswers = 0;
   pMoveBuffer->count = 0;
   vctMove = isVct;
   vctCauseSquareP1 = causeP1;
@@ -142,6 +153,20 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
   const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
   const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
   int16_t taken = 0;
+  if (screenForbidden) {
+    // Black under renju: its forbidden squares are no moves. Those that would
+    // have answered the opponent are counted.
+    for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
+      if (node->raisedAt < threshold) continue;
+      if (IsForbidden(node->squareIndex)) {
+        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + (own == 0));
+        continue;
+      }
+      InsertToMoveBuffer(node->squareIndex, own);
+      ++taken;
+    }
+    return taken;
+  }
   for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
     if (node->raisedAt < threshold) continue;
     InsertToMoveBuffer(node->squareIndex, own);
@@ -155,10 +180,26 @@ void TakeRandomSquares() {
   const int16_t y = RandomIn(CentralBandOf(boardHeight));
   int16_t index = 0;
   ConvertXY_Offset_2_Index(x, y, index);
-  // Only a non-empty board can have the drawn square taken; never propose it.
-  if (square[index].symbol != kEmpty) index = NearestEmptyToCentre();
+  // Only a non-empty board can have the drawn square taken (or forbidden);
+  // never propose it.
+  if (!Allowed(index)) index = NearestEmptyToCentre();
   if (index >= 0) InsertToMoveBuffer(index, 0);
 }
+
+void TakeLeastBadSquare() {
+  screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
+  const CategoryList* lists = moveCategory[whoIsOnMove - 1];
+  int16_t mostUrgent = -1;
+  for (int16_t c = 0; c < kOccupiedCategory; ++c) {
+    for (const SquareNode* node = lists[c].first; node != nullptr; node = node->next) {
+      if (Allowed(node->squareIndex)) return InsertToMoveBuffer(node->squareIndex, 0);
+      if (mostUrgent < 0) mostUrgent = node->squareIndex;
+    }
+  }
+  if (mostUrgent >= 0) InsertToMoveBuffer(mostUrgent, 0);
+}
+
+bool NoAnswerLeft() { return nbForbiddenAnswers > 0; }
 
 MoveRecord* GetFirstMove() {
   MoveBuffer& b = *pMoveBuffer;
@@ -213,7 +254,8 @@ void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int1
 void GenerateMoves() {
   BeginGeneration(0, 0, 0);
   if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
-  if (TakeOpponent(kFiveCategory) > 0) return;
+  // Under renju black may find every block forbidden: no moves, and lost.
+  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
   if (TakeOwn(kDoubleFourCategory) > 0) return;
   if (TakeOwn(kOpenFourCategory) > 0) return;
   TakeOwn(kFourThreeCategory);
@@ -223,7 +265,7 @@ void GenerateMoves() {
   const int16_t ownFours = pMoveBuffer->count;
   TakeOpponent(kDoubleFourCategory);
   TakeOpponent(kOpenFourCategory);
-  if (pMoveBuffer->count != ownFours) {
+  if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
     // The opponent threatens a double four or an open four: only fours help.
     for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent(c);
     return;
@@ -235,7 +277,7 @@ void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_
   BeginGeneration(1, causeP1, causeP2);
   const bool attackerToMove = whoIsOnMove == attacker;
   if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
-  if (TakeOpponent(kFiveCategory) > 0) return;
+  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
   if (narrow != 0 && !attackerToMove) return;
   if (TakeOwn(kDoubleFourCategory) > 0) return;
   if (TakeOwn(kOpenFourCategory) > 0) return;
@@ -243,7 +285,7 @@ void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_
   if (narrow != 0) return;
   const int16_t ownFours = pMoveBuffer->count;
   for (int16_t c : {kDoubleFourCategory, kOpenFourCategory, kFourThreeCategory}) TakeOpponent(c);
-  if (pMoveBuffer->count != ownFours) {
+  if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
     if (attackerToMove) {
       // Facing a strong threat the attacker may only go on with fours.
       pMoveBuffer->count = ownFours;

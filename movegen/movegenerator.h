@@ -42,6 +42,13 @@ extern MoveBuffer resultMoveBuffer;
 extern int16_t vctMove;
 extern int16_t vctCauseSquareP1;
 extern int16_t vctCauseSquareP2;
+// True while the generators leave out the squares forbidden to the side to
+// move (black under renju); set by each generation.
+extern bool screenForbidden;
+// Squares of the opponent's lists that the last generation left out as
+// forbidden: with an empty buffer, the side to move had answers, all of them
+// forbidden, and has lost.
+extern int16_t nbForbiddenAnswers;
 
 void InitializeMoveGenerator();
 void GetMoveBuffer();
@@ -51,7 +58,15 @@ void SetValue(int16_t value);
 // Appends the nodes of one list that pass the owner's cause mark; returns how
 // many passed, including any that a full buffer dropped.
 int16_t TakeMoveCategory(int16_t category, int16_t own);
+// A random square of the central band, or the allowed square nearest the
+// centre when that one is taken or forbidden.
 void TakeRandomSquares();
+// The first allowed square of the side to move's lists, the most urgent
+// first; when every empty square is forbidden, the most urgent of them.
+// Nothing on a full board.
+void TakeLeastBadSquare();
+// The last generation left out every answer as forbidden (see above).
+bool NoAnswerLeft();
 MoveRecord* GetFirstMove();
 MoveRecord* GetNextMove();
 void MakeMove();

@@ -104,7 +104,7 @@ constexpr InfoKey kInfoKeys[] = {
      [](const char* v) {
        const int32_t rule = ReadInt32(v);
        const bool otherGame = (rule & kOtherRuleBits) != 0;
-       Tessel_SetExactFive(!otherGame && (rule & kExactFiveBit) != 0);
+       Tessel_SetRule(otherGame || !(rule & kExactFiveBit) ? Rule::kFreestyle : Rule::kExactFive);
        if (rule != ruleSetting) ruleWarningDue = otherGame;
        ruleSetting = rule;
      },

@@ -36,10 +36,12 @@ bool ScoreMove(int16_t ply, MoveRecord* m, int16_t& alpha, int16_t beta) {
 // The moves of the current buffer, searched in order with `searchChild`
 // (called after MakeMove with the move and the current alpha, returning the
 // move's score). A first move carrying a value is a five: no search needed.
+// No move at all is the static value, or a loss when every answer to the
+// opponent's threat was forbidden.
 template <typename SearchChild>
 int16_t SearchMoves(int16_t ply, int16_t alpha, int16_t beta, SearchChild searchChild) {
   MoveRecord* m = GetFirstMove();
-  if (m == nullptr) return StaticValue();
+  if (m == nullptr) return NoAnswerLeft() ? static_cast<int16_t>(-kWinScore) : StaticValue();
   if (m->value != 0) {
     UpdateBestLine(ply, m);
     return m->value;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "evaluation/board.h"
+#include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "search/alphabeta.h"
 #include "search/historytable.h"
@@ -42,12 +43,27 @@ void TakeIteration(int16_t depth, int32_t examinedBefore) {
 }
 
 // The first iteration was stopped by the clock or the move cap: answer the
-// most urgent candidate of the root, unsearched, as depth 0.
+// most urgent candidate of the root, unsearched, as depth 0. Under renju
+// black may have no allowed candidate (every answer to a threat forbidden):
+// then the least bad square.
 void TakeUnsearchedMove() {
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
+  if (pMoveBuffer->count == 0) {
+    const bool lost = NoAnswerLeft();
+    TakeLeastBadSquare();
+    if (lost) SetValue(static_cast<int16_t>(-kWinScore));
+  }
   if (const MoveRecord* m = GetFirstMove()) UpdateBestLine(0, m);
   TakeIteration(0, nbExaminedMoves);
+}
+
+// A search without a move to answer: stopped before its first iteration
+// ended, or, under renju, black lost at the root for want of an allowed
+// answer.
+bool WithoutAnswer(int16_t maxDepth) {
+  if (resultMoveBuffer.bestLineLength != 0 || maxDepth <= 0) return false;
+  return stopSearch != 0 || ruleInForce == Rule::kRenju;
 }
 
 }  // namespace
@@ -114,6 +130,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     const int32_t before = nbExaminedMoves;
     AlphaBeta(0, maxDepth, -kWinScore, kWinScore);
     TakeIteration(maxDepth, before);
+    if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth)) TakeUnsearchedMove();
     CallSearchHook();
     return;
   }
@@ -128,6 +145,6 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
     if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
   }
-  if (stopSearch != 0 && resultMoveBuffer.bestLineLength == 0) TakeUnsearchedMove();
+  if (WithoutAnswer(maxDepth)) TakeUnsearchedMove();
   CallSearchHook();
 }

@@ -22,9 +22,18 @@ const PatternEntry kPatterns[52] = {
 };
 
 // The first pattern that fits: position p < 5 reads slot p, p > 5 slot p - 1;
-// '1' wants an own stone, '.' an empty square, 'x' takes anything.
-int LineCategory(uint32_t code, int player, bool exactFive) {
-  auto symbolAt = [code](int p) { return code >> (2 * (p < 5 ? p : p - 1)) & 3; };
+// '1' wants an own stone, '.' an empty square, 'x' takes anything. Guards on
+// the squares just beyond a pattern's tested span, by the rule: exact five
+// wants no own stone on either when the span covers at most six squares;
+// caro wants the two not both the opponent's when it covers five.
+int LineCategory(uint32_t code, int player, Rule rule) {
+  auto symbolAt = [code](int p) {  // off the eleven positions: empty
+    return p < 0 || p > 10 ? 0u : code >> (2 * (p < 5 ? p : p - 1)) & 3;
+  };
+  const bool exactFive = rule == Rule::kExactFive || rule == Rule::kCaroExactFive ||
+                         (rule == Rule::kRenju && player == 1);
+  const bool caro = rule == Rule::kCaro || rule == Rule::kCaroExactFive;
+  const uint32_t own = uint32_t(player), opponent = uint32_t(3 - player);
   for (const PatternEntry& entry : kPatterns) {
     bool fits = true;
     int first = -1, last = -1;  // the tested span, the square itself included
@@ -32,11 +41,12 @@ int LineCategory(uint32_t code, int player, bool exactFive) {
       if (entry.text[p] == 'x') continue;
       if (first < 0) first = p;
       last = p;
-      if (p != 5) fits = symbolAt(p) == (entry.text[p] == '1' ? uint32_t(player) : 0u);
+      if (p != 5) fits = symbolAt(p) == (entry.text[p] == '1' ? own : 0u);
     }
     if (fits && exactFive && last - first < 6)
-      fits = (first == 0 || symbolAt(first - 1) != uint32_t(player)) &&
-             (last == 10 || symbolAt(last + 1) != uint32_t(player));
+      fits = symbolAt(first - 1) != own && symbolAt(last + 1) != own;
+    if (fits && caro && last - first == 4)
+      fits = symbolAt(first - 1) != opponent || symbolAt(last + 1) != opponent;
     if (fits) return entry.category;
   }
   return 0;
@@ -66,7 +76,7 @@ int64_t Weight(int category) {
   return kWeights[category];
 }
 
-void Classify(Position& out, bool exactFive) {
+void Classify(Position& out, Rule rule) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
   auto SymbolAt = [](int x, int y) -> int {
@@ -90,7 +100,7 @@ void Classify(Position& out, bool exactFive) {
       for (int p = 0; p < 2; ++p) {
         int lines[4];
         for (int d = 0; d < 4; ++d) {
-          lines[d] = LineCategory(out.pattern[s][d], p + 1, exactFive);
+          lines[d] = LineCategory(out.pattern[s][d], p + 1, rule);
           out.lineCategories[s] |= uint32_t(lines[d]) << (16 * p + 4 * d);
         }
         out.category[s][p] = empty ? MoveCategory(lines) : kOccupied;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "evaluation/board.h"
+#include "evaluation/evaluate.h"  // Rule
 
 namespace reference {
 
@@ -26,12 +27,14 @@ struct Position {  // filled in for the playable squares only
   int stones;
 };
 
-// 0..9 for player 1 or 2. Under exact five a pattern whose tested span covers
-// at most six squares also wants no own stone just beyond either end.
-int LineCategory(uint32_t code, int player, bool exactFive = false);
+// 0..9 for player 1 or 2 under the rule. Under exact five (and for player 1
+// under renju) a pattern whose tested span covers at most six squares also
+// wants no own stone just beyond either end; under caro one that covers five
+// wants those two squares not both the opponent's.
+int LineCategory(uint32_t code, int player, Rule rule = Rule::kFreestyle);
 int MoveCategory(const int lineCategory[4]);  // 0..16
 int64_t Weight(int category);                 // what one player-1 node adds to the value
 // Reads the size and the stones of the board in play.
-void Classify(Position& out, bool exactFive = false);
+void Classify(Position& out, Rule rule = Rule::kFreestyle);
 
 }  // namespace reference

@@ -45,9 +45,9 @@ std::string ListFaults() {
   return weightSum == totalValue ? "" : "totalValue is not the weight sum";
 }
 
-std::string StateFaults(uint64_t startKey, bool exactFive) {
+std::string StateFaults(uint64_t startKey) {
   static reference::Position want;
-  reference::Classify(want, exactFive);
+  reference::Classify(want, Tessel_GetRule());
   uint64_t key = startKey;
   for (int s = 0; s < kBoardCells; ++s) {
     const int16_t symbol = square[s].symbol;

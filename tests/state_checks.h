@@ -15,10 +15,10 @@ uint64_t KeyedGame();
 // Every playable node linked once, in the list it names, with agreeing links
 // and counts, and totalValue the weight sum; the first fault, or nothing.
 std::string ListFaults();
-// The engine state against the reference classification under the rule
-// given, the key against the stones, and the lists; the first difference, or
+// The engine state against the reference classification under the rule in
+// force, the key against the stones, and the lists; the first difference, or
 // nothing when all agree.
-std::string StateFaults(uint64_t startKey, bool exactFive = false);
+std::string StateFaults(uint64_t startKey);
 
 // Everything a stone and its take-back must restore. At 10 * square: symbol,
 // line categories, four codes, both players' lists, both raisedAt stamps.

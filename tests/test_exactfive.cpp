@@ -19,8 +19,8 @@ using Rule = Referee::Rule;
 // Every test starts under exact five and leaves freestyle in force.
 class ExactFive : public testing::Test {
  protected:
-  void SetUp() override { Tessel_SetExactFive(true); }
-  void TearDown() override { Tessel_SetExactFive(false); }
+  void SetUp() override { Tessel_SetRule(::Rule::kExactFive); }
+  void TearDown() override { Tessel_SetRule(::Rule::kFreestyle); }
 };
 
 // The answer of a short search, as "x,y".
@@ -42,7 +42,7 @@ const Stones kQuiet = {{10, 1}, {14, 3}, {18, 6}, {12, 15}, {17, 17}};
 TEST_F(ExactFive, TheFiveIsPlayedAndTheOpponentsFiveBlockedNotTheSix) {
   for (int16_t toMove : {kPlayer1, kPlayer2}) {
     for (bool exact : {true, false}) {
-      Tessel_SetExactFive(exact);
+      Tessel_SetRule(exact ? ::Rule::kExactFive : ::Rule::kFreestyle);
       Build(kFourAndOne, kQuiet, toMove);
       SCOPED_TRACE(std::string(toMove == kPlayer1 ? "five" : "block") +
                    (exact ? ", exact five" : ", freestyle"));
@@ -74,7 +74,7 @@ TEST_F(ExactFive, FivesFromTheEdgesInEveryDirectionAndOverlines) {
             for (int i = 0; i < (sixth ? 6 : 5); ++i)
               if (i != gap) p1.push_back(at(i));
             for (size_t k = 0; k < p1.size(); ++k) p2.emplace_back(side - 1 - 2 * int(k), side / 2);
-            Tessel_SetExactFive(rule == Rule::kExactFive);
+            Tessel_SetRule(rule == Rule::kExactFive ? ::Rule::kExactFive : ::Rule::kFreestyle);
             ASSERT_TRUE(Tessel_SetBoardSize(int16_t(side), int16_t(side)));
             Build(p1, p2, kPlayer1);
             Referee referee(side, side, rule);
