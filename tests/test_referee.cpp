@@ -117,6 +117,17 @@ const ForbiddenCase kForbiddenCases[] = {
                                                         "......X...",
                                                         "......X...",
                                                         ".........."}, 2, 3}, true},
+    // The row's straight-four square makes a five in its column: a stone
+    // that makes a five is no step to a straight four (it wins), so the row
+    // is no three. Piskvork and c-gomoku-cli judge it so.
+    {"a three whose straight-four square makes a five", {{"..........",
+                                                          "..........",
+                                                          "...X..X...",
+                                                          "...X..X...",
+                                                          ".O.*XX..O.",
+                                                          "......X...",
+                                                          "......X...",
+                                                          ".........."}, 2, 3}, false},
     // Two levels: the row's straight-four square makes a four in the row and
     // open threes in its column and its diagonal, a double three, forbidden;
     // those threes' own straight-four squares are allowed.

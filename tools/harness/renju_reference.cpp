@@ -71,14 +71,21 @@ bool StraightFour(const Board& board, const Line& line, int t) {
 
 bool Forbidden(Board& board, int x, int y);
 
+bool MakesFive(const Board& board, int x, int y) {
+  for (const auto& d : kDirections)
+    if (RowLength(board, {x, y, d[0], d[1]}, 0) == 5) return true;
+  return false;
+}
+
 // True when the line through the black stone at offset 0 is an open three:
 // one black stone more, on a square where black may play, makes it a
-// straight four. Whether black may play there is the whole question again,
-// asked with the stone at offset 0 on the board.
+// straight four, and no five at the same time (a stone that makes a five
+// wins; it is no step towards a four). Whether black may play there is the
+// whole question again, asked with the stone at offset 0 on the board.
 bool OpenThree(Board& board, const Line& line) {
   for (int t = -3; t <= 3; ++t) {
     const int tx = line.x + t * line.dx, ty = line.y + t * line.dy;
-    if (t == 0 || Cell(board, tx, ty) != kEmpty) continue;
+    if (t == 0 || Cell(board, tx, ty) != kEmpty || MakesFive(board, tx, ty)) continue;
     board[ty][tx] = kBlack;
     const bool straight = StraightFour(board, line, t);
     board[ty][tx] = kEmpty;
