@@ -19,8 +19,9 @@ using Outcome = Referee::Outcome;
 using Cells = std::vector<std::vector<int>>;
 
 // A position drawn as rows of text, its top-left square at (left, top) on the
-// board: X black (player 1), O white, # blocked, . empty, * the square tried
-// (empty). Outside the drawing the board is empty.
+// board, or its right end on the right edge when left is -1: X black
+// (player 1), O white, # blocked, . empty, * the square tried (empty).
+// Outside the drawing the board is empty.
 struct Drawing {
   std::vector<std::string> rows;
   int left, top;
@@ -41,7 +42,8 @@ Cells Draw(const Drawing& d, int side, int symmetry, std::pair<int, int>* tried)
   Cells cells(side, std::vector<int>(side, 0));
   for (int r = 0; r < static_cast<int>(d.rows.size()); ++r)
     for (int c = 0; c < static_cast<int>(d.rows[r].size()); ++c) {
-      const auto [x, y] = Transform(d.left + c, d.top + r, side, symmetry);
+      const int left = d.left >= 0 ? d.left : side - static_cast<int>(d.rows[r].size());
+      const auto [x, y] = Transform(left + c, d.top + r, side, symmetry);
       const char ch = d.rows[r][c];
       cells[y][x] = ch == 'X' ? 1 : ch == 'O' ? 2 : ch == '#' ? 3 : 0;
       if (ch == '*') *tried = {x, y};
@@ -228,10 +230,10 @@ TEST(RenjuReference, OccupiedAndOffBoardSquaresAreNotForbidden) {
     EXPECT_FALSE(IsForbiddenReference(cells, x, y));
 }
 
-// The referee on a drawn position: X are the mover's stones, O the other
-// player's, and stones of each far away make the counts alternate.
-Referee Judge(const Drawing& d, Rule rule, int mover, std::pair<int, int>* tried) {
-  const int side = 15;
+// The referee on a drawn position on a side x side board: X are the mover's
+// stones, O the other player's, and stones of each far away make the counts
+// alternate.
+Referee Judge(const Drawing& d, int side, Rule rule, int mover, std::pair<int, int>* tried) {
   const Cells cells = Draw(d, side, 0, tried);
   Stones own, other, blocked;
   for (int y = 0; y < side; ++y)
@@ -277,7 +279,7 @@ const Verdict kVerdicts[] = {
      {{F, F, F, F, F}, {F, F, F, F, F}}},
     {"five from the edge to the opponent", {{"XXXX*O..."}, 0, 3},
      {{F, F, F, F, F}, {F, F, F, F, F}}},
-    {"five from the opponent to the edge", {{"OXXXX*"}, 9, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
+    {"five from the opponent to the edge", {{"OXXXX*"}, -1, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
     {"five between a blocked square and the opponent", {{"..#XXXX*O.."}, 3, 3},
      {{F, F, F, F, F}, {F, F, F, F, F}}},
     // Six: freestyle's and caro's win, for renju's white only; black's six is
@@ -305,19 +307,21 @@ const Verdict kVerdicts[] = {
 
 TEST(Referee, VerdictsUnderEveryRule) {
   for (const Verdict& v : kVerdicts) {
-    for (int mover : {1, 2}) {
-      for (int r = 0; r < 5; ++r) {
-        const Rule rule = static_cast<Rule>(r);
-        std::pair<int, int> tried;
-        Referee referee = Judge(v.drawing, rule, mover, &tried);
-        ASSERT_EQ(referee.toMove(), mover) << v.name;
-        const Outcome expected = v.outcome[mover - 1][r];
-        SCOPED_TRACE(std::string(v.name) + ", player " + std::to_string(mover) + ", " +
-                     RuleName(rule));
-        EXPECT_EQ(referee.MakesFive(tried.first, tried.second, mover), expected == F);
-        EXPECT_EQ(referee.IsForbidden(tried.first, tried.second), mover == 1 && expected == N);
-        EXPECT_EQ(referee.Fault(tried.first, tried.second), expected == N ? "forbidden" : "");
-        EXPECT_EQ(referee.Play(tried.first, tried.second), expected);
+    for (int side : {15, 20}) {
+      for (int mover : {1, 2}) {
+        for (int r = 0; r < 5; ++r) {
+          const Rule rule = static_cast<Rule>(r);
+          std::pair<int, int> tried;
+          Referee referee = Judge(v.drawing, side, rule, mover, &tried);
+          ASSERT_EQ(referee.toMove(), mover) << v.name;
+          const Outcome expected = v.outcome[mover - 1][r];
+          SCOPED_TRACE(std::string(v.name) + ", board " + std::to_string(side) + ", player " +
+                       std::to_string(mover) + ", " + RuleName(rule));
+          EXPECT_EQ(referee.MakesFive(tried.first, tried.second, mover), expected == F);
+          EXPECT_EQ(referee.IsForbidden(tried.first, tried.second), mover == 1 && expected == N);
+          EXPECT_EQ(referee.Fault(tried.first, tried.second), expected == N ? "forbidden" : "");
+          EXPECT_EQ(referee.Play(tried.first, tried.second), expected);
+        }
       }
     }
   }
