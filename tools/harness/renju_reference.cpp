@@ -69,13 +69,14 @@ bool StraightFour(const Board& board, const Line& line, int t) {
          RowLength(board, line, last + 1) == 5;
 }
 
-bool Forbidden(Board& board, int x, int y);
-
+// True when a black stone on (x, y) makes exactly five in some line.
 bool MakesFive(const Board& board, int x, int y) {
   for (const auto& d : kDirections)
     if (RowLength(board, {x, y, d[0], d[1]}, 0) == 5) return true;
   return false;
 }
+
+bool Forbidden(Board& board, int x, int y);
 
 // True when the line through the black stone at offset 0 is an open three:
 // one black stone more, on a square where black may play, makes it a
@@ -94,7 +95,8 @@ bool OpenThree(Board& board, const Line& line) {
   return false;
 }
 
-// Tries a black stone on (x, y) and takes it back; `board` is as it was after.
+// IsForbiddenReference on a board of its own: the stone is tried on (x, y)
+// and taken back, so `board` is as it was after.
 bool Forbidden(Board& board, int x, int y) {
   if (Cell(board, x, y) != kEmpty) return false;
   board[y][x] = kBlack;
