@@ -61,8 +61,8 @@ TEST(SelfPlay, GamesUnderAManagerEndLegally) {
   for (const Game& g : games) {
     const GameResult result =
         PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000, g.rule);
-    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide
-                                << (g.rule == kExactFive ? ", exact five" : "");
+    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide << ", "
+                                << RuleName(g.rule);
     EXPECT_GT(result.replies, 4);
     std::swap(engines[0], engines[1]);  // the same processes, colours swapped
   }

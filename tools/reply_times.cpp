@@ -1,14 +1,17 @@
 // Plays complete games of the engine against itself under the manager-faithful
 // driver, for several time controls, and reports how long the replies take
 // against the engine's own per-move budget. Every move is judged by the
-// referee; a fault (a missing, late or malformed reply, an illegal move, a five
-// missed or left open, an ERROR line) makes the exit status non-zero. Also
-// measures the start-up time, from process start to the ABOUT reply.
+// referee; a fault (a missing, late or malformed reply, an illegal or
+// forbidden move, a five missed or left open, an ERROR line) makes the exit
+// status non-zero. Also measures the start-up time, from process start to the
+// ABOUT reply.
 //
 //   reply_times [-n games-per-control] [-c name-part] [-r rule] [-s board-side]
 //
-// -r 1 plays exact five (INFO rule 1, and the referee judges by it), -r 0
-// freestyle (the default); -s the board side, 5..20 (20).
+// -r the rule as Piskvork's INFO rule numbers it, sent as such, and the
+// referee judges by it: 0 freestyle (the default), 1 exact five, 4 renju (a
+// forbidden black move is a fault), 8 caro, 9 caro with exact five; -s the
+// board side, 5..20 (20).
 //
 // The engine is the one built beside this tool, or TESSEL_ENGINE's command.
 #include <algorithm>
@@ -45,7 +48,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     if (!std::strcmp(argv[i], "-n")) games = std::atoi(argv[i + 1]);
     if (!std::strcmp(argv[i], "-c")) only = argv[i + 1];
-    if (!std::strcmp(argv[i], "-r") && std::atoi(argv[i + 1]) & 1) rule = Referee::Rule::kExactFive;
+    if (!std::strcmp(argv[i], "-r")) rule = RuleFromInfo(std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "-s")) side = std::clamp(std::atoi(argv[i + 1]), 5, 20);
   }
   const double startUp = StartUpMs();
@@ -54,8 +57,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("start-up to the ABOUT reply: %.1f ms (best of 20)\n", startUp);
-  std::printf("rule: %s, board %d x %d\n",
-              rule == Referee::Rule::kExactFive ? "exact five" : "freestyle", side, side);
+  std::printf("rule: %s (INFO rule %d), board %d x %d\n", RuleName(rule), InfoRuleValue(rule), side,
+              side);
   std::fflush(stdout);
 
   const TimeControl controls[] = {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "search/search.h"
@@ -73,14 +74,19 @@ bool ManagedEngine::NewGame(int boardSide, const TimeControl& time, Referee::Rul
   return line && process_.WriteLine("INFO timeout_turn " + std::to_string(time.turnMs) +
                             "\nINFO timeout_match " + std::to_string(time.matchMs) +
                             "\nINFO max_memory 83886080\nINFO game_type 1\nINFO rule " +
-                            (rule == Referee::Rule::kExactFive ? "1" : "0"));
+                            std::to_string(InfoRuleValue(rule)));
 }
 
 std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, int player,
                                                       int deadlineMs) {
   std::string request = "BEGIN";
-  if (!referee.stones().empty() && !movedThisGame_) {
+  if ((!referee.stones().empty() || !referee.blocked().empty()) && !movedThisGame_) {
     request = BoardBlock(referee.stones(), player);
+    // Squares owned by nobody go first with the number 3, as in Piskvork's
+    // continuous game; BEGIN could not tell them.
+    std::string blocked;
+    for (auto square : referee.blocked()) blocked += Coordinates(square) + ",3\n";
+    request.insert(std::string_view("BOARD\n").size(), blocked);
     request.pop_back();  // WriteLine ends it
   } else if (!referee.stones().empty()) {
     request = "TURN " + Coordinates(referee.stones().back());
@@ -109,10 +115,12 @@ std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, in
 bool ManagedEngine::End() { return process_.WriteLine("END") && process_.Finish() == 0; }
 
 GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardSide,
-                    const TimeControl& time, int toleranceMs, Referee::Rule rule) {
+                    const TimeControl& time, int toleranceMs, Referee::Rule rule,
+                    const Stones& blocked) {
   GameResult result;
   result.referee = Referee(boardSide, boardSide, rule);
   Referee& referee = result.referee;
+  for (auto [x, y] : blocked) referee.Block(x, y);
   for (auto [x, y] : opening) referee.Play(x, y);
   for (int i = 0; i < 2; ++i)
     if (!engines[i]->NewGame(boardSide, time, rule))
@@ -151,10 +159,15 @@ GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardS
 }
 
 BoardProgram::BoardProgram(int boardSide, const std::vector<std::string>& settings)
-    : side_(boardSide), referee_(boardSide, boardSide) {
+    : side_(boardSide) {
   process_.Ask("ABOUT");
   process_.Ask("START " + std::to_string(boardSide));
-  for (const std::string& line : settings) process_.WriteLine(line);
+  for (const std::string& line : settings) {
+    process_.WriteLine(line);
+    // The referee judges by the rule the engine was told, the last one told.
+    if (line.starts_with("INFO rule ")) rule_ = RuleFromInfo(std::atoi(line.c_str() + 10));
+  }
+  referee_ = Referee(side_, side_, rule_);
 }
 
 std::optional<std::string> BoardProgram::Answer(const std::string& command) {
@@ -169,7 +182,7 @@ std::optional<std::string> BoardProgram::Answer(const std::string& command) {
 }
 
 std::optional<std::string> BoardProgram::Load(const Stones& stones) {
-  referee_ = Referee(side_, side_);
+  referee_ = Referee(side_, side_, rule_);
   for (auto [x, y] : stones) referee_.Play(x, y);
   std::string block = BoardBlock(stones, referee_.toMove());
   block.pop_back();
@@ -191,7 +204,7 @@ bool BoardProgram::TakeBack(int n) {
 }
 
 bool BoardProgram::Restart() {
-  referee_ = Referee(side_, side_);
+  referee_ = Referee(side_, side_, rule_);
   outcome_ = Referee::Outcome::kPlaying;
   return process_.Ask("RESTART") == "OK";
 }

@@ -36,13 +36,14 @@ class ManagedEngine {
  public:
   explicit ManagedEngine(const std::vector<std::string>& command = EngineCommand());
 
-  // START and the settings of a new game, INFO rule 1 for exact five and 0
-  // for freestyle; false unless the engine takes them.
+  // START and the settings of a new game, with the rule as Piskvork numbers
+  // it in INFO rule (InfoRuleValue); false unless the engine takes them.
   bool NewGame(int boardSide, const TimeControl& time,
                Referee::Rule rule = Referee::Rule::kFreestyle);
   // Asks for the move of `player` in the referee's position: INFO time_left,
-  // then BEGIN on an empty board, a BOARD block on its first move of a game on
-  // a non-empty board, and TURN with the opponent's last move afterwards.
+  // then BEGIN on an empty board, a BOARD block (blocked squares with the
+  // number 3) on its first move of a game on a non-empty board, and TURN with
+  // the opponent's last move afterwards.
   // Lines that are not a move are skipped and kept, as managers skip them.
   // The reply, or nullopt when none comes within `deadlineMs`.
   std::optional<std::string> RequestMove(const Referee& referee, int player, int deadlineMs);
@@ -76,20 +77,22 @@ struct GameResult {
 };
 
 // One game between engines[0] (player 1) and engines[1] (player 2) after the
-// manager has placed the opening stones. It ends on a five, a full board or
-// the first fault: a reply that is missing, late (over the turn limit or the
-// time left, plus `toleranceMs`) or not a move, an illegal move, a five missed
-// or left open, or an ERROR line. The engines are told the rule, and the
-// referee judges by it.
+// manager has placed the opening stones on a board with the `blocked` squares
+// owned by nobody. It ends on a five, a full board or the first fault: a reply
+// that is missing, late (over the turn limit or the time left, plus
+// `toleranceMs`) or not a move, an illegal move, a forbidden move under renju
+// (black's loss), a five missed or left open, or an ERROR line. The engines
+// are told the rule, and the referee judges by it.
 GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardSide,
                     const TimeControl& time, int toleranceMs,
-                    Referee::Rule rule = Referee::Rule::kFreestyle);
+                    Referee::Rule rule = Referee::Rule::kFreestyle, const Stones& blocked = {});
 
 // An engine as a board program drives it for a human: positions loaded with
 // BOARD, the human's moves with TURN, RESTART, and stones taken back.
 class BoardProgram {
  public:
-  // ABOUT, START boardSide and the settings lines.
+  // ABOUT, START boardSide and the settings lines; the referee judges by the
+  // last INFO rule among them (RuleFromInfo), freestyle without one.
   BoardProgram(int boardSide, const std::vector<std::string>& settings);
   // A position in play order through BOARD, or the human's move through TURN:
   // the engine's reply, which, when it is a move, the referee plays too. A
@@ -110,6 +113,7 @@ class BoardProgram {
 
   EngineProcess process_;
   int side_;
+  Referee::Rule rule_ = Referee::Rule::kFreestyle;
   Referee referee_;
   Referee::Outcome outcome_ = Referee::Outcome::kPlaying;
   std::string fault_;
