@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "engine/tessel.h"
+#include "evaluation/board.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"
 #include "search/search.h"
@@ -52,8 +54,20 @@ void HandleYxBoard(const char*) {
 // for; nothing is put.
 void HandleNBest(const char*) { AnswerMove(false); }
 
-// Neither rule played forbids a square (renju would).
-void HandleShowForbid(const char*) { SendResponse("FORBID ."); }
+// Under renju with black to move, every square forbidden to black, each as
+// x then y in two digits (FORBID 07080906.); otherwise none (FORBID .).
+void HandleShowForbid(const char*) {
+  std::string line = "FORBID ";
+  for (int16_t x = 0; whoIsOnMove == kPlayer1 && x < boardWidth; ++x) {
+    for (int16_t y = 0; y < boardHeight; ++y) {
+      if (!Tessel_IsForbidden(x, y)) continue;
+      char digits[16];
+      std::snprintf(digits, sizeof digits, "%02d%02d", x, y);
+      line += digits;
+    }
+  }
+  SendResponse((line + ".").c_str());
+}
 
 // During a search: answer now. Outside one the flag does nothing, as every
 // search clears it when it starts.

@@ -6,11 +6,13 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <strings.h>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
 #include "protocol/boardprograms.h"
 #include "protocol/parse.h"
+#include "protocol/ruleinfo.h"
 #include "search/search.h"
 
 char cmd[kCommandBufferSize];
@@ -33,13 +35,12 @@ constexpr int16_t kNobodysStone = 3;
 // A board side past any supported one: START's size as a number that the
 // size check refuses, whatever the manager wrote.
 constexpr long long kUnsupportedSide = kBoardSide + 1;
-// Rule bits: exact five, and the games played as freestyle, renju and caro.
-constexpr int32_t kExactFiveBit = 1;
-constexpr int32_t kOtherRuleBits = 4 | 8;
 constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
 constexpr char kOccupied[] = "ERROR square is occupied";
 constexpr char kNoStone[] = "ERROR square is empty";
 constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
+constexpr char kOnlyForbidden[] =
+    "MESSAGE every free square is forbidden for black: Tessel plays a forbidden move";
 constexpr char kOtherRule[] =
     "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
 
@@ -49,6 +50,9 @@ int32_t maxDepthSetting = 0;
 // freestyle after all: once for each change of the setting.
 int32_t ruleSetting = 0;
 bool ruleWarningDue = false;
+// A YX command has come: the manager is a board program that numbers its
+// rules otherwise (see RuleOfInfoValue).
+bool yxCommandSeen = false;
 // A protocol search is running: input is taken in at its clock samples.
 bool thinking = false;
 
@@ -78,6 +82,23 @@ void CommandStart(long long width, long long height) {
   started = 1;
 }
 
+// A rule that Tessel does not play is played as freestyle: the manager learns
+// so with the next move, once for each change of the setting.
+void ApplyRule(int32_t value) {
+  const std::optional<Rule> rule = RuleOfInfoValue(value, yxCommandSeen);
+  Tessel_SetRule(rule.value_or(Rule::kFreestyle));
+  if (value != ruleSetting) ruleWarningDue = !rule.has_value();
+  ruleSetting = value;
+}
+
+// The first YX command tells how the rule was numbered, so the rule is read
+// again; never during a search, which a change of rule would upset.
+void NoteCommand(const char* name) {
+  if (yxCommandSeen || thinking || strncasecmp(name, "YX", 2) != 0) return;
+  yxCommandSeen = true;
+  ApplyRule(ruleSetting);
+}
+
 struct InfoKey {
   const char* name;
   void (*apply)(const char* value);
@@ -98,17 +119,7 @@ constexpr InfoKey kInfoKeys[] = {
      true},
     {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }, true},
     {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }, true},
-    // Bit 1 is exact five. Renju and caro are played as freestyle: the manager
-    // learns so with the next move, once for each change of the setting.
-    {"rule",
-     [](const char* v) {
-       const int32_t rule = ReadInt32(v);
-       const bool otherGame = (rule & kOtherRuleBits) != 0;
-       Tessel_SetRule(otherGame || !(rule & kExactFiveBit) ? Rule::kFreestyle : Rule::kExactFive);
-       if (rule != ruleSetting) ruleWarningDue = otherGame;
-       ruleSetting = rule;
-     },
-     false},
+    {"rule", [](const char* v) { ApplyRule(ReadInt32(v)); }, false},
     // Caps that make searches reproducible and cheap; 0 lifts them.
     {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
     {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }, false},
@@ -369,6 +380,7 @@ void ParseStdin(const char* line) {
   const char* argument = nullptr;
   const Command* command = FindCommand(line, &argument);
   if (command == nullptr) return SendResponse("ERROR unknown command");
+  NoteCommand(command->name);
   if (command->needsStart && started == 0) {
     return SendResponse("ERROR:START command must be issued first");
   }
@@ -407,6 +419,8 @@ void AnswerMove(bool putOwnStone) {
   if (showDetail) SendMessage();
   int16_t x = 0, y = 0;
   BestSquare(x, y);
+  // Only when black has no other square left.
+  if (whoIsOnMove == kPlayer1 && Tessel_IsForbidden(x, y)) SendResponse(kOnlyForbidden);
   SendSquare("", x, y);
   if (putOwnStone) Tessel_PutSymbol(x, y);
 }

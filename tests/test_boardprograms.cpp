@@ -84,12 +84,16 @@ TEST(Piskvork, SettingsAreNeverAnsweredAndTheRuleWarningGoesWithTheNextMove) {
       "INFO game_type 1\nINFO rule 0\nINFO folder C:\\Program Files\\piskvork\\data\n"
       "INFO time_left 180000\nINFO unknown_key 1\nBEGIN",
       {"OK", kMove});
-  // Renju or caro: once per change of the setting, a MESSAGE before the move.
-  piskvork.Expect("INFO rule 4\nINFO time_left 170000\nBEST 1", {kRuleWarning, kMove});
-  piskvork.Expect("START 20\nINFO rule 4\nBEGIN", {"OK", kMove});
-  piskvork.Expect("INFO rule 8\nINFO timeout_turn 300\nTURN 19,0", {kRuleWarning, kMove});
-  piskvork.Expect("INFO rule 12\nINFO rule 0\nTURN 0,19", {kMove});
-  piskvork.Expect("INFO rule 6\nBOARD\n1,1,1\n2,2,2\nDONE", {kRuleWarning, kMove});
+  // A rule that Tessel does not play (renju and caro at once, a bit it does
+  // not know): once per change of the setting, a MESSAGE before the move.
+  piskvork.Expect("INFO rule 12\nINFO time_left 170000\nBEST 1", {kRuleWarning, kMove});
+  piskvork.Expect("START 20\nINFO rule 12\nBEGIN", {"OK", kMove});
+  piskvork.Expect("INFO rule 16\nINFO timeout_turn 300\nTURN 19,0", {kRuleWarning, kMove});
+  piskvork.Expect("INFO rule 28\nINFO rule 0\nTURN 0,19", {kMove});
+  piskvork.Expect("INFO rule 14\nBOARD\n1,1,1\n2,2,2\nDONE", {kRuleWarning, kMove});
+  // Renju and caro are played as such, without a word.
+  for (const char* rule : {"4", "6", "8", "9"})
+    piskvork.Expect(std::string("INFO rule ") + rule + "\nBEST 1", {kMove});
 }
 
 TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {

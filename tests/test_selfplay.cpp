@@ -55,6 +55,11 @@ TEST(SelfPlay, GamesUnderAManagerEndLegally) {
       {kFreestyle, {"150 ms per move", 150, 0}, 15, 2},
       {kExactFive, {"2 s match", 1000, 2000}, 15, 3},
       {kFreestyle, {"2 s match", 2000, 2000}, 20, 3},
+      {kRenju, {"150 ms per move", 150, 0}, 15, 1},
+      {kRenju, {"2 s match", 1000, 2000}, 15, 2},
+      {kRenju, {"150 ms per move", 150, 0}, 20, 3},
+      {kCaro, {"150 ms per move", 150, 0}, 20, 1},
+      {kCaroExactFive, {"150 ms per move", 150, 0}, 15, 2},
   };
   ManagedEngine first, second;
   ManagedEngine* engines[2] = {&first, &second};
