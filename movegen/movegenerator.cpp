@@ -18,11 +18,14 @@ int16_t vctMove = 0;
 int16_t vctCauseSquareP1 = 0;
 int16_t vctCauseSquareP2 = 0;
 bool screenForbidden = false;
+bool screenThreats = false;
 int16_t nbForbiddenAnswers = 0;
 
 namespace {
 
 constexpr int16_t kTooManyCandidates = 5;
+// Move categories 1..5 make a four (or two); 0 a five, never forbidden.
+constexpr int16_t kLastFourCategory = 5;
 
 // The central band of one side of the board: about half of it, centred, so
 // 5..14 on a side of 20 and 1..3 on a side of 5.
@@ -77,6 +80,7 @@ int16_t TakeOpponent(int16_t category) { return TakeMoveCategory(category, 0); }
 void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
   ++nbMoveGenerations;
   screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
+  screenThreats = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer2;
   nbForbiddenAnswers = 0;
   pMoveBuffer->count = 0;
   vctMove = isVct;
@@ -146,13 +150,15 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
   const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
   const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
   int16_t taken = 0;
-  if (screenForbidden) {
-    // Black under renju: its forbidden squares are no moves. Those that would
-    // have answered the opponent are counted.
+  if (screenForbidden || (screenThreats && own == 0 && category <= kLastFourCategory)) {
+    // Under renju black's forbidden squares are no moves: black does not play
+    // them (those that would have answered the opponent are counted), and
+    // white need not fear black's fours there.
     for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
       if (node->raisedAt < threshold) continue;
       if (IsForbidden(node->squareIndex)) {
-        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + (own == 0));
+        const bool answer = screenForbidden && own == 0;
+        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + answer);
         continue;
       }
       InsertToMoveBuffer(node->squareIndex, own);
