@@ -13,8 +13,15 @@ namespace {
 
 int16_t initialized = 0;
 
+// The process's settings until the manager sends its own, in this one place:
+// a second per move and fifteen for the match, the protocol's usual limits;
+// no transposition table and no history ordering, so that a search depends on
+// its position alone; no cap on the moves of a search.
 constexpr int32_t kDefaultSearchTimeout = 1000;
 constexpr int32_t kDefaultMatchTimeout = 15000;
+constexpr int32_t kDefaultHashTableSize = 0;
+constexpr int16_t kDefaultUseHistoryTable = 0;
+constexpr int32_t kDefaultMaxNodes = 0;
 
 // The game's stones in the order they were put, so that any of them can be
 // taken back. Their colours are on the board.
@@ -76,11 +83,11 @@ void Tessel_Initialize() {
   // Defaults apply once per process, so later settings survive new games.
   if (initialized == 0) {
     initialized = 1;
-    hashTableSize = 0;
-    useHistoryTable = 0;
+    hashTableSize = kDefaultHashTableSize;
+    useHistoryTable = kDefaultUseHistoryTable;
     searchTimeout = kDefaultSearchTimeout;
     matchTimeout = kDefaultMatchTimeout;
-    maxNodes = 0;
+    maxNodes = kDefaultMaxNodes;
   }
   ClearBlockedSquares();
   ResetPosition();
@@ -97,6 +104,8 @@ void Tessel_PutSymbol(int16_t x, int16_t y) {
 void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
   Search(maxDepth, deepenSingleMove, iterative);
 }
+
+void Tessel_SetSearchHook(void (*hook)()) { searchHook = hook; }
 
 int16_t Tessel_GetBestLineLength() { return resultMoveBuffer.bestLineLength; }
 

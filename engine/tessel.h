@@ -12,6 +12,11 @@
 void Tessel_Initialize();
 void Tessel_PutSymbol(int16_t x, int16_t y);
 void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
+// A function of the front end that every search calls at each clock sample,
+// after each completed iteration and at its end, to take in input and report
+// progress. It may set stopSearch and the time settings; it must leave the
+// position and the search's buffers alone. Null for none.
+void Tessel_SetSearchHook(void (*hook)());
 int16_t Tessel_GetBestLineLength();
 void Tessel_GetBestLine(int16_t i, int16_t* x, int16_t* y, int16_t* player, int16_t* value,
                         int16_t* vctMove);

@@ -1,6 +1,8 @@
 #include "evaluation/evaluate.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <cstring>
 #include <utility>
 
@@ -356,7 +358,10 @@ void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence
 template <Rule kRule>
 void SetUpEmptyBoard() {
   std::memset(squarePattern, 0, sizeof squarePattern);
-  std::memset(lineCategoryAllDir, 0x11, sizeof lineCategoryAllDir);
+  // Before the border is seen, every line of every square has room for a
+  // five, for both players: kLineRoom in each of the eight nibbles.
+  constexpr uint32_t kRoomInEveryLine = kLineRoom * 0x11111111u;
+  std::fill(std::begin(lineCategoryAllDir), std::end(lineCategoryAllDir), kRoomInEveryLine);
   for (int16_t k = 0; k < kBoardCells; ++k) {
     if (square[k].symbol == kEmpty) continue;
     for (int16_t d = 0; d < kNbDirections; ++d) {
@@ -413,27 +418,27 @@ int16_t GetMoveCategory(int16_t c0, int16_t c1, int16_t c2, int16_t c3) {
     for (int16_t v : c) n += (v >= lo && v <= hi) ? 1 : 0;
     return n;
   };
-  if (any(9)) return 0;
-  const int fours = countIn(7, 7);
-  if (fours >= 2) return 1;
-  if (any(8)) return 2;
-  const int threes = countIn(5, 6);
-  const int twos = countIn(2, 4);
-  const int strongTwos = countIn(3, 4);
-  if (fours >= 1 && threes >= 1) return 3;
-  if (fours >= 1 && twos >= 1) return 4;
-  if (fours >= 1) return 5;
-  if (threes >= 2) return 6;
-  if (threes >= 1 && strongTwos >= 1) return 7;
-  if (any(6)) return 8;
-  if (any(5)) return 9;
-  if (strongTwos >= 3) return 10;
-  if (strongTwos >= 2) return 11;
-  if (any(4)) return 12;
-  if (any(3)) return 13;
-  if (any(2)) return 14;
-  if (any(1)) return 15;
-  return 16;
+  if (any(kLineFive)) return kFiveCategory;
+  const int fours = countIn(kLineFour, kLineFour);
+  if (fours >= 2) return kDoubleFourCategory;
+  if (any(kLineOpenFour)) return kOpenFourCategory;
+  const int threes = countIn(kLineSplitThree, kLineThree);
+  const int twos = countIn(kLineFarTwo, kLineTwo);
+  const int strongTwos = countIn(kLineSplitTwo, kLineTwo);
+  if (fours >= 1 && threes >= 1) return kFourThreeCategory;
+  if (fours >= 1 && twos >= 1) return kFourTwoCategory;
+  if (fours >= 1) return kFourCategory;
+  if (threes >= 2) return kDoubleThreeCategory;
+  if (threes >= 1 && strongTwos >= 1) return kThreeTwoCategory;
+  if (any(kLineThree)) return kThreeCategory;
+  if (any(kLineSplitThree)) return kSplitThreeCategory;
+  if (strongTwos >= 3) return kTripleTwoCategory;
+  if (strongTwos >= 2) return kDoubleTwoCategory;
+  if (any(kLineTwo)) return kTwoCategory;
+  if (any(kLineSplitTwo)) return kSplitTwoCategory;
+  if (any(kLineFarTwo)) return kFarTwoCategory;
+  if (any(kLineRoom)) return kOpenSingleCategory;
+  return kNoRoomCategory;
 }
 
 uint8_t LineCategoriesOf(uint32_t code) {

@@ -46,10 +46,18 @@ constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
 constexpr int kNbInnerCodes = 1 << 16;  // 2 bits for each of slots 1..8, those patterns test
 constexpr int kNbMcIndexes = 1 << 16;   // 4 bits for each of 4 directions
 
-// Line categories (per square, direction and player).
+// Line categories (per square, direction and player): what a stone of the
+// player on the square makes in that line.
+constexpr int16_t kLineNoRoom = 0;      // no five can pass the square
+constexpr int16_t kLineRoom = 1;        // room for a five, nothing built
+constexpr int16_t kLineFarTwo = 2;      // 1 . . X
+constexpr int16_t kLineSplitTwo = 3;    // 1 . X
+constexpr int16_t kLineTwo = 4;         // 1 X
+constexpr int16_t kLineSplitThree = 5;  // 1 1 . X, 1 . 1 X and the like
+constexpr int16_t kLineThree = 6;       // 1 1 X, open at both ends
+constexpr int16_t kLineFour = 7;        // one square from a five
+constexpr int16_t kLineOpenFour = 8;    // two squares make a five
 constexpr int16_t kLineFive = 9;
-constexpr int16_t kLineOpenFour = 8;
-constexpr int16_t kLineFour = 7;
 
 struct PatternMask {
   const char* patternText;  // 11 characters, position 5 is the judged square

@@ -23,9 +23,10 @@ int16_t nbForbiddenAnswers = 0;
 
 namespace {
 
+// A quiet node searches the candidates of the first batches that give more
+// than five: enough to find the good quiet moves, few enough to keep the
+// tree narrow (the search's depth comes from this width).
 constexpr int16_t kTooManyCandidates = 5;
-// Move categories 1..5 make a four (or two); 0 a five, never forbidden.
-constexpr int16_t kLastFourCategory = 5;
 
 // The central band of one side of the board: about half of it, centred, so
 // 5..14 on a side of 20 and 1..3 on a side of 5.
@@ -91,25 +92,29 @@ void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
 bool MoreThanFew() { return pMoveBuffer->count > kTooManyCandidates; }
 
 // Quiet candidates of the main generator, taken in batches until more than
-// five are found. Note the order 8, 10, 9, 11 for both sides. Leaves the
-// buffer sorted.
+// five are found. For both sides three twos at once come before a split
+// three, out of numeric order: an order that the design fixes, and the bench
+// signature with it. Leaves the buffer sorted.
 void TakeQuietMoves() {
-  for (int16_t c : {3, 4, 5}) TakeOpponent(c);
-  for (int16_t c : {6, 7, 8, 10, 9, 11}) TakeOwn(c);
-  for (int16_t c : {6, 7, 8, 10}) TakeOpponent(c);
+  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent(c);
+  for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kTripleTwoCategory,
+                    kSplitThreeCategory, kDoubleTwoCategory})
+    TakeOwn(c);
+  for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kTripleTwoCategory})
+    TakeOpponent(c);
   if (MoreThanFew()) return SortMoves(pMoveBuffer);
-  TakeOpponent(9);
-  TakeOpponent(11);
+  TakeOpponent(kSplitThreeCategory);
+  TakeOpponent(kDoubleTwoCategory);
   if (MoreThanFew()) return SortMoves(pMoveBuffer);
-  for (int16_t c : {12, 13, 14}) {
+  for (int16_t c : {kTwoCategory, kSplitTwoCategory, kFarTwoCategory}) {
     TakeOwn(c);
     if (MoreThanFew()) return SortMoves(pMoveBuffer);
   }
-  for (int16_t c : {12, 13}) {
+  for (int16_t c : {kTwoCategory, kSplitTwoCategory}) {
     TakeOpponent(c);
     if (MoreThanFew()) return SortMoves(pMoveBuffer);
   }
-  TakeOpponent(14);
+  TakeOpponent(kFarTwoCategory);
   if (pMoveBuffer->count == 0) TakeRandomSquares();
   SortMoves(pMoveBuffer);
 }
@@ -150,7 +155,7 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
   const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
   const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
   int16_t taken = 0;
-  if (screenForbidden || (screenThreats && own == 0 && category <= kLastFourCategory)) {
+  if (screenForbidden || (screenThreats && own == 0 && category <= kFourCategory)) {
     // Under renju black's forbidden squares are no moves: black does not play
     // them (those that would have answered the opponent are counted), and
     // white need not fear black's fours there.
@@ -252,21 +257,21 @@ void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int1
 
 void GenerateMoves() {
   BeginGeneration(0, 0, 0);
-  if (TakeOwn(0) > 0) return SetValue(kWinScore);
+  if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
   // Under renju black may find every block forbidden: no moves, and lost.
-  if (TakeOpponent(0) > 0 || NoAnswerLeft()) return;
-  if (TakeOwn(1) > 0) return;
-  if (TakeOwn(2) > 0) return;
-  TakeOwn(3);
+  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
+  if (TakeOwn(kDoubleFourCategory) > 0) return;
+  if (TakeOwn(kOpenFourCategory) > 0) return;
+  TakeOwn(kFourThreeCategory);
   if (pMoveBuffer->count > 0) return SortMoves(pMoveBuffer);
-  TakeOwn(4);
-  TakeOwn(5);
+  TakeOwn(kFourTwoCategory);
+  TakeOwn(kFourCategory);
   const int16_t ownFours = pMoveBuffer->count;
-  TakeOpponent(1);
-  TakeOpponent(2);
+  TakeOpponent(kDoubleFourCategory);
+  TakeOpponent(kOpenFourCategory);
   if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
     // The opponent threatens a double four or an open four: only fours help.
-    for (int16_t c : {3, 4, 5}) TakeOpponent(c);
+    for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent(c);
     return;
   }
   TakeQuietMoves();
@@ -275,25 +280,26 @@ void GenerateMoves() {
 void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow) {
   BeginGeneration(1, causeP1, causeP2);
   const bool attackerToMove = whoIsOnMove == attacker;
-  if (TakeOwn(0) > 0) return SetValue(kWinScore);
-  if (TakeOpponent(0) > 0 || NoAnswerLeft()) return;
+  if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
+  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
   if (narrow != 0 && !attackerToMove) return;
-  if (TakeOwn(1) > 0) return;
-  if (TakeOwn(2) > 0) return;
-  for (int16_t c : {3, 4, 5}) TakeOwn(c);
+  if (TakeOwn(kDoubleFourCategory) > 0) return;
+  if (TakeOwn(kOpenFourCategory) > 0) return;
+  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOwn(c);
   if (narrow != 0) return;
   const int16_t ownFours = pMoveBuffer->count;
-  for (int16_t c : {1, 2, 3}) TakeOpponent(c);
+  for (int16_t c : {kDoubleFourCategory, kOpenFourCategory, kFourThreeCategory}) TakeOpponent(c);
   if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
     if (attackerToMove) {
       // Facing a strong threat the attacker may only go on with fours.
       pMoveBuffer->count = ownFours;
       return;
     }
-    TakeOpponent(4);
-    TakeOpponent(5);
+    TakeOpponent(kFourTwoCategory);
+    TakeOpponent(kFourCategory);
     return;
   }
   if (!attackerToMove) return;
-  for (int16_t c : {6, 7, 8, 9}) TakeOwn(c);
+  for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kSplitThreeCategory})
+    TakeOwn(c);
 }

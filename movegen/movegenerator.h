@@ -7,8 +7,13 @@
 
 #include "evaluation/board.h"
 
+// Candidates kept per node; more are dropped. The main generator stops once
+// it has more than five quiet ones, so twenty leave room for a batch of
+// threats while every buffer stays small and of fixed size.
 constexpr int kMaxMovesPerBuffer = 20;
-constexpr int kMaxPly = 30;  // buffers for plies 0..29
+// Plies of the move stack (buffers for plies 0..29): the full-width depth of
+// at most 10 and a threat sequence of up to twenty plies beyond it.
+constexpr int kMaxPly = 30;
 
 struct MoveRecord {
   int16_t player;       // whoIsOnMove when appended

@@ -9,7 +9,9 @@ int32_t totalValue = 0;
 
 namespace {
 
-// The weight of list c is trunc(1.65^(18 - c)), negated for player 2.
+// The weight of list c is trunc(1.65^(18 - c)), negated for player 2: each
+// category outweighs the next by about two thirds, and a five's weight (8216)
+// still fits in int16.
 constexpr double kWeightBase = 1.65;
 
 void LinkPlayableSquaresInOrder(int player) {

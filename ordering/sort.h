@@ -11,9 +11,28 @@
 struct SquareNode;
 
 constexpr int kNbCategoryLists = 18;
+
+// Move categories, most urgent first: what a stone of the player on the
+// square makes across its four lines.
 constexpr int16_t kFiveCategory = 0;
-constexpr int16_t kOpenSingleCategory = 15;
-constexpr int16_t kOccupiedCategory = 17;
+constexpr int16_t kDoubleFourCategory = 1;
+constexpr int16_t kOpenFourCategory = 2;
+constexpr int16_t kFourThreeCategory = 3;
+constexpr int16_t kFourTwoCategory = 4;
+constexpr int16_t kFourCategory = 5;
+constexpr int16_t kDoubleThreeCategory = 6;
+constexpr int16_t kThreeTwoCategory = 7;
+constexpr int16_t kThreeCategory = 8;
+constexpr int16_t kSplitThreeCategory = 9;
+constexpr int16_t kTripleTwoCategory = 10;
+constexpr int16_t kDoubleTwoCategory = 11;
+constexpr int16_t kTwoCategory = 12;
+constexpr int16_t kSplitTwoCategory = 13;
+constexpr int16_t kFarTwoCategory = 14;
+constexpr int16_t kOpenSingleCategory = 15;  // room for a five, nothing built
+constexpr int16_t kNoRoomCategory = 16;      // no five can pass the square
+constexpr int16_t kOccupiedCategory = 17;    // a stone stands on the square
+static_assert(kOccupiedCategory == kNbCategoryLists - 1);
 
 struct CategoryList {
   int16_t category;   // the list's own index 0..17

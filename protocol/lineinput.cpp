@@ -1,4 +1,8 @@
+// Standard input split into lines by the engine itself, read in blocks so
+// that waiting input can be taken in during a search without blocking.
 #include "protocol/lineinput.h"
+
+#include <deque>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,10 +22,15 @@ FILE* pipeInput = nullptr;
 
 namespace {
 
+// Bytes read at once: more than a manager's longest burst of commands (a
+// BOARD block of 400 stones is under 4 KiB), so one read takes it all.
 constexpr int kBlockSize = 4096;
 
-std::deque<std::string> lines;  // complete lines, oldest first
-std::string partialLine;        // the bytes of the line still being read
+// Complete lines, oldest first; the first nbLinesOffered of them have been
+// offered to TakeLinesThatAct and wait for ReadLine.
+std::deque<std::string> lines;
+size_t nbLinesOffered = 0;
+std::string partialLine;  // the bytes of the line still being read
 bool inputEnded = false;
 
 // Up to `size` bytes of input into `buffer`: the number read, 0 when nothing
@@ -120,6 +129,7 @@ bool ReadBlock(bool wait) {
 
 void ResetLineInput() {
   lines.clear();
+  nbLinesOffered = 0;
   partialLine.clear();
   inputEnded = false;
 }
@@ -131,12 +141,23 @@ bool ReadLine(std::string& line) {
   }
   line = std::move(lines.front());
   lines.pop_front();
+  if (nbLinesOffered > 0) --nbLinesOffered;
   return true;
 }
 
-void ReadWaitingInput() {
+std::vector<std::string> TakeLinesThatAct(
+    const std::function<bool(const std::string&)>& actsNow) {
   while (ReadBlock(false)) {
   }
+  std::vector<std::string> taken;
+  while (nbLinesOffered < lines.size()) {
+    const auto line = lines.begin() + static_cast<std::ptrdiff_t>(nbLinesOffered);
+    if (actsNow(*line)) {
+      taken.push_back(std::move(*line));
+      lines.erase(line);
+    } else {
+      ++nbLinesOffered;
+    }
+  }
+  return taken;
 }
-
-std::deque<std::string>& WaitingLines() { return lines; }

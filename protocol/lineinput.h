@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cstdio>
-#include <deque>
+#include <functional>
 #include <string>
+#include <vector>
 
 // At most this many characters of a line are kept; the rest is dropped.
 constexpr size_t kMaxLineLength = 255;
@@ -21,8 +22,9 @@ void ResetLineInput();
 // characters; waits for it. False at the end of input; a last line without
 // a newline is dropped.
 bool ReadLine(std::string& line);
-// Reads all the input that waits, without blocking, and splits it into lines.
-void ReadWaitingInput();
-// The complete lines that ReadLine has not returned yet, oldest first. A
-// search may take out the lines that it acts on at once.
-std::deque<std::string>& WaitingLines();
+// Reads all the input that waits, without blocking, and hands over, oldest
+// first, the complete lines for which `actsNow` is true; the others stay in
+// order for ReadLine. Every line is offered to `actsNow` once only, in the
+// order of arrival, however often this is called.
+std::vector<std::string> TakeLinesThatAct(
+    const std::function<bool(const std::string&)>& actsNow);

@@ -1,3 +1,4 @@
+// The engine's executable: one protocol session on standard input and output.
 #include "protocol/pipe.h"
 
 // Replies end in the platform's line end (CR LF on Windows, where stdout is

@@ -1,15 +1,16 @@
+// The managers' protocol: the session, the command table, the game commands,
+// position blocks and INFO settings, and the input taken in during a search.
 #include "protocol/pipe.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
-#include <strings.h>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
+#include "protocol/boardprograms.h"
+#include "protocol/parse.h"
 #include "search/search.h"
 
 char cmd[kCommandBufferSize];
@@ -19,17 +20,19 @@ const char* infotext =
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
 FILE* pipeOutput = nullptr;
 bool sessionEnded = false;
-int16_t protocolSearchDepth = 10;
+int16_t protocolSearchDepth = kProtocolSearchDepth;
 
 namespace {
 
-constexpr int16_t kMaxPlayerNumber = 2;
 // Third numbers of a position line: the engine's stone, its opponent's, and a
 // square owned by nobody (a stone of a line completed earlier in a continuous
 // game), which blocks lines for both.
 constexpr int16_t kOwnStone = 1;
 constexpr int16_t kOpponentStone = 2;
 constexpr int16_t kNobodysStone = 3;
+// A board side past any supported one: START's size as a number that the
+// size check refuses, whatever the manager wrote.
+constexpr long long kUnsupportedSide = kBoardSide + 1;
 // Rule bits: exact five, and the games played as freestyle, renju and caro.
 constexpr int32_t kExactFiveBit = 1;
 constexpr int32_t kOtherRuleBits = 4 | 8;
@@ -42,94 +45,18 @@ constexpr char kOtherRule[] =
 
 // INFO max_depth: a cap on the depth of every search; 0 for none.
 int32_t maxDepthSetting = 0;
-// INFO show_detail: analysis lines for board programs.
-bool showDetail = false;
 // INFO rule, and whether the next move answer must say that the game will be
 // freestyle after all: once for each change of the setting.
 int32_t ruleSetting = 0;
 bool ruleWarningDue = false;
-
-// The state of a protocol search: lines that arrive meanwhile are looked at
-// once each, and the deepest iteration reported so far.
+// A protocol search is running: input is taken in at its clock samples.
 bool thinking = false;
-bool endRequested = false;
-size_t nbLinesSeen = 0;
-int16_t reportedDepth = -1;
 
 FILE* Output() { return pipeOutput != nullptr ? pipeOutput : stdout; }
-
-// One number as "%hi" reads it: leading white space, a sign, and the base
-// from the prefix (0x hexadecimal, 0 octal). A number outside int16 is
-// refused rather than wrapped onto some square.
-bool ReadShort(const char*& text, int16_t& value) {
-  char* end = nullptr;
-  errno = 0;
-  const long v = std::strtol(text, &end, 0);
-  if (end == text || errno == ERANGE) return false;
-  if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max()) {
-    return false;
-  }
-  value = static_cast<int16_t>(v);
-  text = end;
-  return true;
-}
-
-// Numbers joined by commas; the comma must follow the number directly, and
-// text after the last number is ignored.
-bool ReadShorts(const char* text, int16_t* values, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (i > 0 && *text++ != ',') return false;
-    if (!ReadShort(text, values[i])) return false;
-  }
-  return true;
-}
-
-// A decimal number as atoi reads it, saturated to the int32 range.
-int32_t ReadInt32(const char* text) {
-  const long long v = std::strtoll(text, nullptr, 10);
-  if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(v);
-}
 
 int16_t SearchDepth() {
   if (maxDepthSetting <= 0 || maxDepthSetting >= protocolSearchDepth) return protocolSearchDepth;
   return static_cast<int16_t>(maxDepthSetting);
-}
-
-// Entry 0 of the best line.
-void BestSquare(int16_t& x, int16_t& y) {
-  int16_t player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-}
-
-void SendSquare(const char* prefix, int16_t x, int16_t y) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%s%d,%d", prefix, x, y);
-  SendResponse(line);
-}
-
-// Searches the current position and answers the best move, after the notes
-// that the manager is due; on a full board there is no move to give.
-void AnswerMove(bool putOwnStone) {
-  if (Tessel_BoardFull()) {
-    SendResponse("ERROR board is full");
-    return;
-  }
-  thinking = true;
-  nbLinesSeen = 0;
-  reportedDepth = -1;
-  Tessel_Search(SearchDepth(), 0, 1);
-  thinking = false;
-  // END arrived during the search: nothing more is written.
-  if (endRequested) return;
-  if (ruleWarningDue) SendResponse(kOtherRule);
-  ruleWarningDue = false;
-  if (showDetail) SendMessage();
-  int16_t x = 0, y = 0;
-  BestSquare(x, y);
-  SendSquare("", x, y);
-  if (putOwnStone) Tessel_PutSymbol(x, y);
 }
 
 // A stone the manager reports must go on an empty square of the board;
@@ -141,33 +68,15 @@ bool IsFreeSquare(int16_t x, int16_t y) {
   return false;
 }
 
-// x,y and, for n = 3, a third number of at most maxThird, with x and y below
-// the board's width and height (negative values are left to the caller).
-bool ParseSquare(const char* text, int16_t* v, int n, int16_t maxThird) {
-  return ReadShorts(text, v, n) && v[0] < boardWidth && v[1] < boardHeight &&
-         (n < 3 || v[2] <= maxThird);
-}
-
 // A new game on a board of width x height, each 5..20.
 void CommandStart(long long width, long long height) {
-  const auto side = [](long long n) { return static_cast<int16_t>(std::clamp(n, 0LL, 99LL)); };
+  const auto side = [](long long n) {
+    return static_cast<int16_t>(std::clamp(n, 0LL, kUnsupportedSide));
+  };
   if (!Tessel_SetBoardSize(side(width), side(height))) return SendResponse(kBadBoardSize);
   SendResponse("OK");
   started = 1;
 }
-
-void CommandTurn(int16_t x, int16_t y) {
-  Tessel_PutSymbol(x, y);
-  AnswerMove(true);
-}
-
-void CommandPut(int16_t x, int16_t y) { Tessel_PutSymbol(x, y); }
-
-void CommandBest() { AnswerMove(false); }
-
-void CommandBegin() { AnswerMove(true); }
-
-void CommandEnd() { sessionEnded = true; }
 
 struct InfoKey {
   const char* name;
@@ -203,7 +112,7 @@ constexpr InfoKey kInfoKeys[] = {
     // Caps that make searches reproducible and cheap; 0 lifts them.
     {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
     {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }, false},
-    {"show_detail", [](const char* v) { showDetail = ReadInt32(v) != 0; }, false},
+    {"show_detail", ApplyShowDetail, false},
 };
 
 // The key that the text after INFO names, and its value; null for a key that
@@ -222,40 +131,11 @@ void HandleInfo(const char* arg) {
   if (const InfoKey* key = FindInfoKey(arg, &value)) key->apply(value);
 }
 
-// A line that arrived during a search and acts at once: a stop, a time
-// setting or END. Every other line waits until the answer has been written.
-bool ActsDuringSearch(const char* line) {
-  if (ParseCommandParameter("YXSTOP", line) != nullptr) {
-    stopSearch = 1;
-    return true;
-  }
-  if (ParseCommandParameter("END", line) != nullptr) {
-    endRequested = true;
-    sessionEnded = true;
-    stopSearch = 1;
-    return true;
-  }
-  const char* arg = ParseCommandParameter("INFO", line);
+// INFO acts during a search when its key does.
+bool InfoActsDuringSearch(const char* arg) {
   const char* value = nullptr;
-  const InfoKey* key = arg != nullptr ? FindInfoKey(arg, &value) : nullptr;
-  if (key == nullptr || !key->duringSearch) return false;
-  key->apply(value);
-  return true;
-}
-
-// Looks at the lines that arrived since the last look, in order; those that
-// act at once leave the queue. After END nothing else matters.
-void TakeInInput() {
-  ReadWaitingInput();
-  std::deque<std::string>& lines = WaitingLines();
-  for (size_t i = nbLinesSeen; i < lines.size() && !endRequested;) {
-    if (ActsDuringSearch(lines[i].c_str())) {
-      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-    } else {
-      ++i;
-    }
-  }
-  nbLinesSeen = lines.size();
+  const InfoKey* key = FindInfoKey(arg, &value);
+  return key != nullptr && key->duringSearch;
 }
 
 void HandleStart(const char* arg) {
@@ -283,24 +163,22 @@ void HandleRestart(const char*) {
 void HandleTurn(const char* arg) {
   int16_t x = 0, y = 0;
   if (!ParseXY(arg, &x, &y)) return SendResponse(kParameterError);
-  if (IsFreeSquare(x, y)) CommandTurn(x, y);
+  if (!IsFreeSquare(x, y)) return;
+  Tessel_PutSymbol(x, y);
+  AnswerMove(true);
 }
 
 void HandlePut(const char* arg) {
   int16_t x = 0, y = 0, z = 0;
   if (!ParseXYZ(arg, &x, &y, &z)) return SendResponse(kParameterError);
-  if (IsFreeSquare(x, y)) CommandPut(x, y);
+  if (IsFreeSquare(x, y)) Tessel_PutSymbol(x, y);
 }
 
 void HandleBest(const char* arg) {
   const int32_t n = ReadInt32(arg);
   if (n != 1 && n != 2) return SendResponse(kParameterError);
-  CommandBest();
+  AnswerMove(false);
 }
-
-// The best move for the side to move, however many the board program asks
-// for; nothing is put.
-void HandleNBest(const char*) { CommandBest(); }
 
 void HandlePlay(const char* arg) {
   int16_t x = 0, y = 0;
@@ -314,9 +192,101 @@ void HandleTakeBack(const char* arg) {
   SendResponse(Tessel_TakeBack(x, y) ? "OK" : kNoStone);
 }
 
-void HandleBegin(const char*) { CommandBegin(); }
+void HandleBegin(const char*) { AnswerMove(true); }
 
 void HandleAbout(const char*) { SendResponse(infotext); }
+
+// BOARD: the position, which the engine answers and plays.
+void HandleBoard(const char*) {
+  if (started == 0) {
+    Tessel_Initialize();
+    SendResponse("OK");
+    started = 1;
+  }
+  if (ReadPosition()) AnswerMove(true);
+}
+
+// END also ends a search at once; nothing more is written.
+void HandleEnd(const char*) {
+  sessionEnded = true;
+  stopSearch = 1;
+}
+
+// What a line does when it arrives while a search runs.
+enum class DuringSearch : uint8_t {
+  kWaits,       // performed after the answer, in the order of arrival
+  kActs,        // performed at once
+  kKeyDecides,  // INFO: performed at once when its key applies during a search
+};
+
+struct Command {
+  const char* name;
+  void (*handler)(const char* argument);
+  bool needsStart;
+  DuringSearch duringSearch;
+};
+
+using enum DuringSearch;
+
+// Every command, the managers' first and then the board programs' own. A
+// command word matches whole, so the order does not matter.
+constexpr Command kCommands[] = {
+    // name                  handler           needs START  during a search
+    {"INFO",                  HandleInfo,       false,       kKeyDecides},
+    {"START",                 HandleStart,      false,       kWaits},
+    {"RECTSTART",             HandleRectStart,  false,       kWaits},
+    {"RESTART",               HandleRestart,    true,        kWaits},
+    {"TURN",                  HandleTurn,       true,        kWaits},
+    {"PUT",                   HandlePut,        true,        kWaits},
+    {"PLAY",                  HandlePlay,       true,        kWaits},
+    {"BEST",                  HandleBest,       true,        kWaits},
+    {"BEGIN",                 HandleBegin,      true,        kWaits},
+    {"BOARD",                 HandleBoard,      false,       kWaits},
+    {"TAKEBACK",              HandleTakeBack,   true,        kWaits},
+    {"ABOUT",                 HandleAbout,      false,       kWaits},
+    {"END",                   HandleEnd,        false,       kActs},
+    {"YXSTOP",                HandleStop,       false,       kActs},
+    {"YXBOARD",               HandleYxBoard,    false,       kWaits},
+    {"YXNBEST",               HandleNBest,      true,        kWaits},
+    {"YXSHOWFORBID",          HandleShowForbid, false,       kWaits},
+    {"YXSHOWINFO",            Accept,           false,       kWaits},
+    {"YXHASHCLEAR",           Accept,           false,       kWaits},
+    {"YXQUERYDATABASEALL",    SkipMoveList,     false,       kWaits},
+    {"YXQUERYDATABASEALLT",   SkipMoveList,     false,       kWaits},
+    {"YXQUERYDATABASEONE",    SkipMoveList,     false,       kWaits},
+    {"YXQUERYDATABASETEXT",   SkipMoveList,     false,       kWaits},
+    {"YXDELETEDATABASEONE",   SkipMoveList,     false,       kWaits},
+    {"YXDELETEDATABASEALL",   SkipMoveList,     false,       kWaits},
+    {"YXSETBESTMOVEDATABASE", SkipMoveList,     false,       kWaits},
+    {"YXBLOCK",               SkipMoveList,     false,       kWaits},
+    {"YXBLOCKUNDO",           SkipMoveList,     false,       kWaits},
+    {"YXBLOCKPATH",           SkipMoveList,     false,       kWaits},
+    {"YXBLOCKPATHUNDO",       SkipMoveList,     false,       kWaits},
+};
+
+// The command that a line names, and its argument; null for none.
+const Command* FindCommand(const char* line, const char** argument) {
+  for (const Command& command : kCommands) {
+    *argument = ParseCommandParameter(command.name, line);
+    if (*argument != nullptr) return &command;
+  }
+  return nullptr;
+}
+
+bool ActsDuringSearch(const std::string& line) {
+  const char* argument = nullptr;
+  const Command* command = FindCommand(line.c_str(), &argument);
+  if (command == nullptr) return false;
+  switch (command->duringSearch) {
+    case kActs:
+      return true;
+    case kKeyDecides:
+      return InfoActsDuringSearch(argument);
+    case kWaits:
+      break;
+  }
+  return false;
+}
 
 // The stones of a BOARD block, in the order listed; a line on a square off
 // the board or already listed is skipped.
@@ -366,100 +336,14 @@ class PositionLines {
   bool listed_[kBoardSide][kBoardSide] = {};
 };
 
-// A new game from the position lines that follow, closed by DONE: true once
-// DONE is read. A line that is neither a position nor DONE ends the block
-// with the parameter error and keeps the stones listed before it.
-bool ReadPosition() {
-  Tessel_Initialize();
-  PositionLines lines;
-  while (GetLine()) {
-    int16_t v[3];
-    if (ParseSquare(cmd, v, 3, kNobodysStone)) {
-      lines.Add(v[0], v[1], v[2]);
-      continue;
-    }
-    lines.Put();
-    if (ParseCommandParameter("DONE", cmd) != nullptr) return true;
-    SendResponse(kParameterError);
-    return false;
-  }
-  return false;
-}
-
-// BOARD: the position, which the engine answers and plays.
-void HandleBoard(const char*) {
-  if (started == 0) {
-    Tessel_Initialize();
-    SendResponse("OK");
-    started = 1;
-  }
-  if (ReadPosition()) AnswerMove(true);
-}
-
-// Board programs load a position with YXBOARD, unanswered, to search it with
-// YXNBEST or to play on from it with TURN.
-void HandleYxBoard(const char*) {
-  started = 1;
-  ReadPosition();
-}
-
-// The database and block commands of board programs carry a list of moves
-// closed by DONE, none of them a command. A line that is neither a move nor
-// DONE ends the list early and is performed as a command, so that a list
-// without its DONE cannot swallow the game.
-void SkipMoveList(const char*) {
-  while (GetLine()) {
-    if (ParseCommandParameter("DONE", cmd) != nullptr) return;
-    int16_t v[2];
-    if (cmd[0] != '\0' && !ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
-  }
-}
-
-// Neither rule played forbids a square (renju would).
-void HandleShowForbid(const char*) { SendResponse("FORBID ."); }
-
-// Board programs' commands that need nothing from the engine; YXSTOP outside
-// a search is one of them.
-void Accept(const char*) {}
-
-void HandleEnd(const char*) { CommandEnd(); }
-
-struct Command {
-  const char* name;
-  void (*handler)(const char* argument);
-  bool needsStart;
-};
-
-// Tried in this order; the first name that matches takes the line.
-constexpr Command kCommands[] = {
-    {"INFO", HandleInfo, false},          {"START", HandleStart, false},
-    {"TURN", HandleTurn, true},           {"PUT", HandlePut, true},
-    {"BEST", HandleBest, true},           {"PLAY", HandlePlay, true},
-    {"BEGIN", HandleBegin, true},         {"ABOUT", HandleAbout, false},
-    {"BOARD", HandleBoard, false},        {"END", HandleEnd, false},
-    {"RESTART", HandleRestart, true},     {"TAKEBACK", HandleTakeBack, true},
-    {"RECTSTART", HandleRectStart, false},
-    // Board programs' own commands.
-    {"YXBOARD", HandleYxBoard, false},    {"YXNBEST", HandleNBest, true},
-    {"YXSHOWFORBID", HandleShowForbid, false},
-    {"YXSTOP", Accept, false},            {"YXSHOWINFO", Accept, false},
-    {"YXHASHCLEAR", Accept, false},
-    {"YXQUERYDATABASEALL", SkipMoveList, false},  {"YXQUERYDATABASEALLT", SkipMoveList, false},
-    {"YXQUERYDATABASEONE", SkipMoveList, false},  {"YXQUERYDATABASETEXT", SkipMoveList, false},
-    {"YXDELETEDATABASEONE", SkipMoveList, false}, {"YXDELETEDATABASEALL", SkipMoveList, false},
-    {"YXSETBESTMOVEDATABASE", SkipMoveList, false}, {"YXBLOCK", SkipMoveList, false},
-    {"YXBLOCKUNDO", SkipMoveList, false},         {"YXBLOCKPATH", SkipMoveList, false},
-    {"YXBLOCKPATHUNDO", SkipMoveList, false},
-};
-
 }  // namespace
 
 int RunSession(void (*afterCommand)()) {
   started = 0;
   sessionEnded = false;
-  endRequested = false;
   ResetLineInput();
   Tessel_Initialize();
+  Tessel_SetSearchHook(ShowRunningResults);
   if (afterCommand != nullptr) afterCommand();
   while (!sessionEnded && GetLine()) {
     ParseStdin(cmd);
@@ -481,30 +365,14 @@ bool GetLine() {
   return true;
 }
 
-const char* ParseCommandParameter(const char* name, const char* text) {
-  const size_t n = std::strlen(name);
-  const size_t m = std::strlen(text);
-  if (n > m) return nullptr;
-  // Whole words only, and only a blank separates the word from its argument.
-  if (n < m && text[n] != ' ') return nullptr;
-  if (strncasecmp(text, name, n) != 0) return nullptr;
-  const char* argument = text + n;
-  while (*argument == ' ') ++argument;
-  return argument;
-}
-
 void ParseStdin(const char* line) {
-  for (const Command& command : kCommands) {
-    const char* argument = ParseCommandParameter(command.name, line);
-    if (argument == nullptr) continue;
-    if (command.needsStart && started == 0) {
-      SendResponse("ERROR:START command must be issued first");
-      return;
-    }
-    command.handler(argument);
-    return;
+  const char* argument = nullptr;
+  const Command* command = FindCommand(line, &argument);
+  if (command == nullptr) return SendResponse("ERROR unknown command");
+  if (command->needsStart && started == 0) {
+    return SendResponse("ERROR:START command must be issued first");
   }
-  SendResponse("ERROR unknown command");
+  command->handler(argument);
 }
 
 void SendResponse(const char* text) {
@@ -514,39 +382,58 @@ void SendResponse(const char* text) {
   std::fflush(nullptr);
 }
 
-void ShowRunningResults() {
-  if (!thinking) return;
-  TakeInInput();
-  if (!showDetail || endRequested || depthReached <= reportedDepth) return;
-  reportedDepth = depthReached;
-  int16_t x = 0, y = 0;
-  BestSquare(x, y);
-  SendSquare("MESSAGE REALTIME BEST ", x, y);
-}
-
-void SendMessage() {
-  int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  const double movesPerMs = elapsedTime > 0 ? nbExaminedMoves / static_cast<double>(elapsedTime) : 0;
-  char line[160];
-  std::snprintf(line, sizeof line, "MESSAGE [%d,%d]: value=%d, depth=%d, time=%.1fs, nodes=%.0fkN (%.0fkN/s)",
-                x, y, value, depthReached, elapsedTime / 1000.0, nbExaminedMoves / 1000.0, movesPerMs);
+void SendSquare(const char* prefix, int16_t x, int16_t y) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%s%d,%d", prefix, x, y);
   SendResponse(line);
 }
 
-bool ParseXY(const char* text, int16_t* x, int16_t* y) {
-  int16_t v[2];
-  if (!ParseSquare(text, v, 2, 0)) return false;
-  *x = v[0];
-  *y = v[1];
-  return true;
+void BestSquare(int16_t& x, int16_t& y) {
+  int16_t player = 0, value = 0, vct = 0;
+  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
 }
 
-bool ParseXYZ(const char* text, int16_t* x, int16_t* y, int16_t* z) {
-  int16_t v[3];
-  if (!ParseSquare(text, v, 3, kMaxPlayerNumber)) return false;
-  *x = v[0];
-  *y = v[1];
-  *z = v[2];
-  return true;
+// On a full board there is no move to give.
+void AnswerMove(bool putOwnStone) {
+  if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
+  thinking = true;
+  BeginAnalysis();
+  Tessel_Search(SearchDepth(), 0, 1);
+  thinking = false;
+  // END arrived during the search: nothing more is written.
+  if (sessionEnded) return;
+  if (ruleWarningDue) SendResponse(kOtherRule);
+  ruleWarningDue = false;
+  if (showDetail) SendMessage();
+  int16_t x = 0, y = 0;
+  BestSquare(x, y);
+  SendSquare("", x, y);
+  if (putOwnStone) Tessel_PutSymbol(x, y);
+}
+
+// A line that is neither a position nor DONE ends the block with the
+// parameter error and keeps the stones listed before it.
+bool ReadPosition() {
+  Tessel_Initialize();
+  PositionLines lines;
+  while (GetLine()) {
+    int16_t v[3];
+    if (ParseSquare(cmd, v, 3, kNobodysStone)) {
+      lines.Add(v[0], v[1], v[2]);
+      continue;
+    }
+    lines.Put();
+    if (ParseCommandParameter("DONE", cmd) != nullptr) return true;
+    SendResponse(kParameterError);
+    return false;
+  }
+  return false;
+}
+
+// Lines that act during a search are performed as they arrive; after END
+// nothing more is written.
+void ShowRunningResults() {
+  if (!thinking) return;
+  for (const std::string& line : TakeLinesThatAct(ActsDuringSearch)) ParseStdin(line.c_str());
+  if (!sessionEnded) ReportIteration();
 }

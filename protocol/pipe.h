@@ -1,5 +1,6 @@
-// The manager protocol: the command loop, line I/O, command matching and the
-// handlers of the game commands and INFO settings.
+// The managers' protocol: the session loop, line reading and replies, the
+// command table, the game commands, position blocks and INFO settings, and
+// the input taken in while a search runs.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +18,11 @@ extern const char* infotext;
 extern FILE* pipeOutput;
 // Set by END and by the end of input; the loop then returns.
 extern bool sessionEnded;
-// Depth limit of every protocol search (10); the fuzzer lowers it to keep
-// each command short.
+// The deepest iteration of a protocol search: the move stack holds this many
+// full-width plies with room for the threat sequences beyond them.
+constexpr int16_t kProtocolSearchDepth = 10;
+// Depth limit of every protocol search; the fuzzer lowers it to keep each
+// command short.
 extern int16_t protocolSearchDepth;
 
 // The whole session: initialise, then read and perform lines until END or
@@ -27,14 +31,20 @@ extern int16_t protocolSearchDepth;
 int RunSession(void (*afterCommand)() = nullptr);
 // Reads the next line into cmd; false at end of input (and sessionEnded set).
 bool GetLine();
-const char* ParseCommandParameter(const char* name, const char* text);
+// Performs one command line.
 void ParseStdin(const char* line);
 void SendResponse(const char* text);
-// Called by the search at every clock sample, after every completed iteration
-// and at its end. During a protocol search it takes in the input that arrived
+// "prefix" followed by x,y.
+void SendSquare(const char* prefix, int16_t x, int16_t y);
+// The first square of the last search's best line.
+void BestSquare(int16_t& x, int16_t& y);
+// Searches the position in play and answers the best move, after the notes
+// that are due; puts it on the board when asked to.
+void AnswerMove(bool putOwnStone);
+// A new game from the position lines that follow, closed by DONE: true once
+// DONE is read.
+bool ReadPosition();
+// The search's hook during protocol searches: takes in the input that arrived
 // (a stop, new time limits and END act at once) and reports each new
 // iteration's best move when asked to.
 void ShowRunningResults();
-void SendMessage();
-bool ParseXY(const char* text, int16_t* x, int16_t* y);
-bool ParseXYZ(const char* text, int16_t* x, int16_t* y, int16_t* z);

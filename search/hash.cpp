@@ -30,12 +30,16 @@ void ReallocateTable(uint32_t items) {
 
 }  // namespace
 
+// rand gives at least 15 random bits on every C library (RAND_MAX is at least
+// 32767), so four draws shifted by 15 fill 60 bits and more.
+constexpr int kRandBits = 15;
+
 uint64_t rand64() {
   const auto a = static_cast<uint64_t>(std::rand());
   const auto b = static_cast<uint64_t>(std::rand());
   const auto c = static_cast<uint64_t>(std::rand());
   const auto d = static_cast<uint64_t>(std::rand());
-  return a ^ (b << 15) ^ (c << 30) ^ (d << 45);
+  return a ^ (b << kRandBits) ^ (c << (2 * kRandBits)) ^ (d << (3 * kRandBits));
 }
 
 void InitializeHashTable() {

@@ -5,13 +5,13 @@
 #include "evaluation/board.h"
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
-#include "protocol/pipe.h"
 #include "search/alphabeta.h"
 #include "search/historytable.h"
 
-int32_t searchTimeout = 1000;
-int32_t matchTimeout = 15000;
+int32_t searchTimeout = 0;
+int32_t matchTimeout = 0;
 int32_t maxNodes = 0;
+SearchHook searchHook = nullptr;
 
 std::chrono::steady_clock::time_point startTime;
 float elapsedTime = 0;
@@ -30,11 +30,11 @@ int16_t plyReached = -1;
 
 namespace {
 
-// A first iteration that has not finished by then is stopped as well, even
-// without a move in hand: a threat search can grow far beyond any budget.
-constexpr int64_t kFirstIterationFloor = kTimeMargin;
-
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
+
+void CallSearchHook() {
+  if (searchHook != nullptr) searchHook();
+}
 
 void TakeIteration(int16_t depth, int32_t examinedBefore) {
   TakeResults();
@@ -102,7 +102,7 @@ int16_t CheckTimeout() {
   const bool moveInHand = resultMoveBuffer.bestLineLength != 0;
   const int64_t limit = moveInHand ? budget : std::max(budget, kFirstIterationFloor);
   if (elapsedTime >= static_cast<float>(limit)) stopSearch = 1;
-  ShowRunningResults();
+  CallSearchHook();
   timerCounter = 0;
   return stopSearch;
 }
@@ -131,7 +131,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     AlphaBeta(0, maxDepth, -kWinScore, kWinScore);
     TakeIteration(maxDepth, before);
     if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth)) TakeUnsearchedMove();
-    ShowRunningResults();
+    CallSearchHook();
     return;
   }
   for (int16_t depth = 1; depth <= maxDepth; ++depth) {
@@ -141,10 +141,10 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     // An iteration cut short by the clock is discarded.
     if (stopSearch != 0) break;
     TakeIteration(depth, before);
-    ShowRunningResults();
+    CallSearchHook();
     if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
     if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
   }
   if (WithoutAnswer(maxDepth)) TakeUnsearchedMove();
-  ShowRunningResults();
+  CallSearchHook();
 }

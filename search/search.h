@@ -28,9 +28,28 @@ extern int32_t nbHTFailureHits;
 extern int32_t nbMoveGenerations;
 extern int16_t plyReached;
 
-constexpr uint16_t kClockSamplePeriod = 10001;  // calls of CheckTimeout per clock read
-constexpr int32_t kTimeMargin = 100;            // milliseconds kept back from each budget
+// Calls of CheckTimeout per clock read: a few milliseconds of search apart,
+// so that reading the clock costs nothing measurable and a reply still comes
+// within a few milliseconds of its budget.
+constexpr uint16_t kClockSamplePeriod = 10001;
+// Milliseconds kept back from each budget for unwinding the search, writing
+// the answer and the manager's own delay in reading it.
+constexpr int32_t kTimeMargin = 100;
+// The match clock is shared as if every move still had this many to come, so
+// that a long game cannot run out of time yet the early moves get a fair share.
 constexpr int32_t kMovesPerMatchBudget = 15;
+// A first iteration stops after this many milliseconds even without a move in
+// hand (a threat search can grow far beyond any budget); the most urgent
+// candidate is answered then. As long as the margin, so that a budget at or
+// below 0 still answers on time.
+constexpr int64_t kFirstIterationFloor = 100;
+
+// The front end's hook, called at every clock sample, after every completed
+// iteration and at the end of every search (null: none). It may read input,
+// set stopSearch and the time settings, and write lines; it must not touch the
+// position, the move buffers or the result, nor start a search.
+using SearchHook = void (*)();
+extern SearchHook searchHook;
 
 // The per-move budget in milliseconds for these settings: the smaller of the
 // move limit and a fifteenth of the match, less the margin. At or below 0 a

@@ -9,6 +9,7 @@
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
+#include "tests/squares.h"
 
 using Stone = std::pair<int, int>;
 using Stones = std::vector<Stone>;

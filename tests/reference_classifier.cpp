@@ -1,6 +1,6 @@
 #include "tests/reference_classifier.h"
 
-#include <cmath>
+#include "tests/squares.h"
 
 namespace reference {
 
@@ -69,19 +69,24 @@ int MoveCategory(const int lineCategory[4]) {
   return 16;
 }
 
-int64_t Weight(int category) { return int64_t(std::trunc(std::pow(1.65, 18 - category))); }
+// The design's list weights, most urgent category first.
+int64_t Weight(int category) {
+  static constexpr int64_t kWeights[18] = {8216, 4979, 3018, 1829, 1108, 671, 407, 246, 149,
+                                           90,   54,   33,   20,   12,   7,   4,   2,   1};
+  return kWeights[category];
+}
 
 void Classify(Position& out, Rule rule) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
   auto SymbolAt = [](int x, int y) -> int {
     if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
-    return square[x + kPaddedSide * y + kFirstPlayableIndex].symbol;
+    return square[SquareIndex(x, y)].symbol;
   };
   out = Position{};
   for (int y = 0; y < boardHeight; ++y) {
     for (int x = 0; x < boardWidth; ++x) {
-      const int s = x + kPaddedSide * y + kFirstPlayableIndex;
+      const int s = SquareIndex(x, y);
       if (SymbolAt(x, y) == kBorder) continue;  // a blocked square is no part of the board
       const bool empty = SymbolAt(x, y) == kEmpty;
       out.stones += !empty;

@@ -7,10 +7,10 @@
 #include "ordering/sort.h"
 #include "search/hash.h"
 #include "tests/reference_classifier.h"
+#include "tests/squares.h"
 
 namespace state_checks {
 
-int16_t At(int x, int y) { return static_cast<int16_t>(x + kPaddedSide * y + kFirstPlayableIndex); }
 int16_t CategoryOf(int player, int s) { return sortSquare[player - 1][s].list->category; }
 
 uint64_t KeyedGame() {

@@ -9,7 +9,6 @@
 
 namespace state_checks {
 
-int16_t At(int x, int y);  // padded index of board square (x, y)
 int16_t CategoryOf(int player, int s);
 // A new game with Zobrist codes (the first call sets the defaults); its key.
 uint64_t KeyedGame();

@@ -163,7 +163,9 @@ TEST(YixinBoard, DatabaseBlocksAreReadAndDropped) {
 // process with nothing written. Then play goes on as usual.
 TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
   const std::string kRealtime = "MESSAGE REALTIME BEST ";
-  for (const std::string stop : {"INFO timeout_turn 0", "yxstop", "END"}) {
+  // A new time_left or timeout_match that leaves no time stops the search too.
+  for (const std::string stop : {"INFO timeout_turn 0", "yxstop", "END", "INFO time_left 3000",
+                                 "INFO timeout_match 3000"}) {
     SCOPED_TRACE(stop);
     BoardProgramSession gui;
     EngineProcess& engine = gui.engine();
@@ -193,6 +195,26 @@ TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
     EXPECT_TRUE(status.starts_with("MESSAGE [" + best + "]: value=")) << status;
     // yxstop when the engine is not thinking does nothing.
     gui.Expect("yxstop\nINFO show_detail 0\nINFO timeout_turn 300\nTURN 3,3", {kMove});
+  }
+}
+
+// With analysis lines on, every completed iteration marks its best square
+// once, the last of them is the answer, and the status line names its depth.
+TEST(BoardPrograms, OneRealtimeLinePerCompletedIteration) {
+  const std::string kRealtime = "MESSAGE REALTIME BEST ";
+  for (int depth : {1, 3, 5}) {
+    EngineProcess engine;
+    ASSERT_TRUE(engine.WriteLine("INFO show_detail 1\n" + kUnlimited + "\nINFO max_depth " +
+                                 std::to_string(depth) + "\n" + kQuietPosition));
+    EXPECT_EQ(engine.ReadLine(), "OK");
+    Lines marks;
+    std::optional<std::string> line;
+    while ((line = engine.ReadLine()) && line->starts_with(kRealtime))
+      marks.push_back(line->substr(kRealtime.size()));
+    ASSERT_EQ(marks.size(), size_t(depth));
+    ASSERT_TRUE(line->starts_with("MESSAGE [" + marks.back() + "]: value=")) << *line;
+    EXPECT_NE(line->find(", depth=" + std::to_string(depth) + ","), std::string::npos) << *line;
+    EXPECT_EQ(engine.ReadLine(), marks.back());
   }
 }
 

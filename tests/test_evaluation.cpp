@@ -16,6 +16,7 @@
 #include "search/hash.h"
 #include "search/search.h"
 #include "tests/reference_classifier.h"
+#include "tests/squares.h"
 #include "tests/state_checks.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST_P(UnderEachRule, LineCategoryTableMatchesTheReference) {
 
 TEST(CategoryTables, TheMoveCategoryRulesHoldInAnyOrder) {
   Tessel_Initialize();
-  Tessel_Initialize();  // a new game keeps the large table and rebuilds the small one
+  Tessel_Initialize();  // the tables hold after a second new game as after the first
   const int16_t cases[][5] = {  // four line categories, then the move category
       {9, 7, 7, 8, 0},  {7, 7, 8, 0, 1},  {8, 7, 0, 0, 2},   {7, 5, 5, 0, 3},  {7, 2, 0, 0, 4},
       {7, 1, 1, 1, 5},  {6, 5, 0, 0, 6},  {5, 3, 0, 0, 7},   {6, 2, 2, 2, 8},  {5, 1, 1, 1, 9},
@@ -69,7 +70,6 @@ TEST(CategoryTables, TheMoveCategoryRulesHoldInAnyOrder) {
     const int f[4] = {i & 15, i >> 4 & 15, i >> 8 & 15, i >> 12 & 15};
     ASSERT_EQ(mcTable[i], *std::max_element(f, f + 4) <= 9 ? reference::MoveCategory(f) : 0) << i;
   }
-  EXPECT_TRUE(reference::Weight(0) == 8216 && reference::Weight(9) == 90);
   for (int c = 0; c < kNbCategoryLists; ++c)
     EXPECT_TRUE(moveCategory[0][c].weight == reference::Weight(c) &&
                 moveCategory[1][c].weight == -reference::Weight(c)) << c;
@@ -79,21 +79,21 @@ TEST(IncrementalUpdate, FirstStonesAndTotalValueBeyondSixteenBits) {
   const uint64_t start = KeyedGame();
   EXPECT_TRUE(moveCategory[0][15].count == 336 && moveCategory[1][16].count == 64);
   const Snapshot empty = Take();
-  PutSymbol(At(9, 9));  // player 1 is on move in a new game
+  PutSymbol(SquareIndex(9, 9));  // player 1 is on move in a new game
   EXPECT_TRUE(nbUndoSquares == 41 && totalValue == 216);
-  EXPECT_EQ(lineCategoryAllDir[At(10, 9)], 0x11101114u);
-  PutSymbol(At(10, 9));  // beside the first stone: one empty neighbour fewer
+  EXPECT_EQ(lineCategoryAllDir[SquareIndex(10, 9)], 0x11101114u);
+  PutSymbol(SquareIndex(10, 9));  // beside the first stone: one empty neighbour fewer
   EXPECT_EQ(nbUndoSquares, 41 + 40);
   RemoveSymbol();
   RemoveSymbol();  // the first stone's records also restore the second one's stamps
-  EXPECT_TRUE(Restored(empty, At(9, 9)));
-  PutSymbol(At(0, 0));
+  EXPECT_TRUE(Restored(empty, SquareIndex(9, 9)));
+  PutSymbol(SquareIndex(0, 0));
   EXPECT_EQ(nbUndoSquares, 16);
 
   for (int16_t player : {kPlayer1, kPlayer2}) {
     whoIsOnMove = player;  // ten open fours: twenty squares that make five
     for (int y = 1; y < kBoardSide; y += 4)
-      for (int x = 0; x < 8; ++x) PutSymbol(At(x < 4 ? 2 + x : 8 + x, y));
+      for (int x = 0; x < 8; ++x) PutSymbol(SquareIndex(x < 4 ? 2 + x : 8 + x, y));
     EXPECT_EQ(StateFaults(start), "");
     EXPECT_TRUE(moveCategory[player - 1][kFiveCategory].count >= 20 &&
                 (player == kPlayer1 ? totalValue : -totalValue) > 32767);
@@ -112,7 +112,7 @@ TEST_P(UnderEachRule, RandomSequencesMatchTheReferenceAndTakeBacksRestore) {
       if (run % 4 == 1) x = x < 10 ? x % 3 : 17 + x % 3;  // edge band
       if (run % 4 == 2) x %= 6, y %= 6;                   // crowded corner
       if (run % 4 == 3) x = 6 + x % 7, y = 6 + y % 7;     // crowded centre
-      const int16_t s = At(x, y);
+      const int16_t s = SquareIndex(x, y);
       if (nbSymbolsPlaced > 6 && (rng() % 3 == 0 || nbSymbolsPlaced > 66)) {
         RemoveSymbol();
       } else if (square[s].symbol == kEmpty) {
@@ -142,7 +142,7 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
   for (int i = 0; i < 370; ++i) Tessel_PutSymbol(order[i].first, order[i].second);
   for (int ply = 0; ply < kMaxPly; ++ply) {  // thirty search plies fill the rest
     pMoveBuffer->count = 0;
-    InsertToMoveBuffer(At(order[370 + ply].first, order[370 + ply].second), 0);
+    InsertToMoveBuffer(SquareIndex(order[370 + ply].first, order[370 + ply].second), 0);
     ASSERT_NE(GetFirstMove(), nullptr);
     MakeMove();
   }
@@ -196,7 +196,7 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
       uint64_t start = zobristKey;  // the key is checked where stones come and go one by one
       for (auto [sx, sy, sOwner] : stones) {
         ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
-        start ^= sOwner == kPlayer1 ? codePlayer1[At(sx, sy)] : codePlayer2[At(sx, sy)];
+        start ^= sOwner == kPlayer1 ? codePlayer1[SquareIndex(sx, sy)] : codePlayer2[SquareIndex(sx, sy)];
       }
       ASSERT_EQ(StateFaults(start), "");
     }

@@ -14,7 +14,6 @@
 
 namespace {
 
-using state_checks::At;
 using Rule = Referee::Rule;
 
 // Every test starts under exact five and leaves freestyle in force.
@@ -48,8 +47,8 @@ TEST_F(ExactFive, TheFiveIsPlayedAndTheOpponentsFiveBlockedNotTheSix) {
       SCOPED_TRACE(std::string(toMove == kPlayer1 ? "five" : "block") +
                    (exact ? ", exact five" : ", freestyle"));
       whoIsOnMove = kPlayer1;
-      EXPECT_EQ(GameWon(At(1, 9)), 1);
-      EXPECT_EQ(GameWon(At(6, 9)), exact ? 0 : 1);
+      EXPECT_EQ(GameWon(SquareIndex(1, 9)), 1);
+      EXPECT_EQ(GameWon(SquareIndex(6, 9)), exact ? 0 : 1);
       whoIsOnMove = toMove;
       const std::string best = BestMove();
       EXPECT_TRUE(best == "1,9" || (!exact && best == "6,9")) << best;
@@ -86,7 +85,7 @@ TEST_F(ExactFive, FivesFromTheEdgesInEveryDirectionAndOverlines) {
                          std::to_string(d[1]) + ", gap " + std::to_string(gap) +
                          (sixth ? ", six" : ", five") +
                          (rule == Rule::kExactFive ? ", exact five" : ", freestyle"));
-            EXPECT_EQ(GameWon(At(gx, gy)), five ? 1 : 0);
+            EXPECT_EQ(GameWon(SquareIndex(gx, gy)), five ? 1 : 0);
             EXPECT_EQ(referee.MakesFive(gx, gy, kPlayer1), five);
           }
         }

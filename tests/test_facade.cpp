@@ -7,12 +7,13 @@
 #include "engine/tessel.h"
 #include "evaluation/board.h"
 #include "movegen/movegenerator.h"
+#include "protocol/boardprograms.h"
 #include "protocol/pipe.h"
 #include "search/search.h"
+#include "tests/squares.h"
 
 namespace {
 
-int16_t Sq(int x, int y) { return static_cast<int16_t>(x + 30 * y + 155); }
 // Every output of one reading call, in argument order.
 std::vector<int> Read(bool bestLine, int16_t i) {
   int16_t x = 1, y = 1, who = 1, value = 1, vct = 1;
@@ -38,13 +39,13 @@ TEST(Facade, PutSymbolAcceptsFreeBoardSquaresOnly) {
         << x << "," << y;
   }
   for (int16_t i = 0; i < kBoardCells; ++i)
-    ASSERT_EQ(square[i].symbol, i == Sq(19, 19) ? 1 : IsPlayableIndex(i) ? 0 : 3) << i;
+    ASSERT_EQ(square[i].symbol, i == SquareIndex(19, 19) ? 1 : IsPlayableIndex(i) ? 0 : 3) << i;
 }
 
 TEST(Facade, ReadingCallsAndGameWon) {
   Tessel_Initialize();
   for (int16_t i = 0; i < 8; ++i) Tessel_PutSymbol(5 + i / 2, i % 2 ? 12 : 5);  // two fours
-  EXPECT_TRUE(GameWon(Sq(9, 5)) == 1 && GameWon(Sq(9, 12)) == 0 && GameWon(Sq(9, 9)) == 0);
+  EXPECT_TRUE(GameWon(SquareIndex(9, 5)) == 1 && GameWon(SquareIndex(9, 12)) == 0 && GameWon(SquareIndex(9, 9)) == 0);
   Tessel_Search(10, 0, 1);
   const std::vector<int> win = Read(true, 0);
   EXPECT_TRUE(Tessel_GetBestLineLength() == 1 && (win[0] == 4 || win[0] == 9) && win[1] == 5);
@@ -57,7 +58,7 @@ TEST(Facade, ReadingCallsAndGameWon) {
 
 TEST(StatusLine, NamesTheBestMoveAndTheSearchFigures) {
   Tessel_Initialize();
-  resultMoveBuffer.bestLine[0] = MoveRecord{1, Sq(3, 7), 12, 1, 0, 0, 0};
+  resultMoveBuffer.bestLine[0] = MoveRecord{1, SquareIndex(3, 7), 12, 1, 0, 0, 0};
   depthReached = 4, elapsedTime = 1500, nbExaminedMoves = 3000;
   pipeOutput = std::tmpfile();
   SendMessage();

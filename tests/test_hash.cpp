@@ -68,11 +68,16 @@ TEST(ZobristKey, CodesAreDistinctAndKeptTillTheItemCountChanges) {
   for (int i = 0; i < nbHTItems; ++i) ASSERT_EQ(pHashItemTable[i].side, 0) << i;
   NewGame(2048);
   EXPECT_FALSE(std::equal(codePlayer1, codePlayer1 + kBoardCells, codes.begin()));
-  srand(4242);  // rand64 widens each part before shifting it
-  const uint64_t a = rand(), b = rand(), c = rand(), d = rand();
-  srand(4242);
-  EXPECT_EQ(rand64(), a ^ (b << 15) ^ (c << 30) ^ (d << 45));
-  srand(1);  // back to the sequence of an unseeded generator
+  // The codes spread over the key: each of its low 60 bits, all that four
+  // draws of the smallest RAND_MAX (15 bits) reach, is set in some code and
+  // clear in another.
+  uint64_t setSomewhere = 0, clearSomewhere = 0;
+  for (uint64_t code : codes) {
+    setSomewhere |= code;
+    clearSomewhere |= ~code;
+  }
+  constexpr uint64_t kLow60 = (uint64_t{1} << 60) - 1;
+  EXPECT_EQ(setSomewhere & clearSomewhere & kLow60, kLow60);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 namespace {
 
-int16_t Sq(Stone s) { return static_cast<int16_t>(s.first + 30 * s.second + 155); }
 
 // A position, a generator call (the threat generator's when `attacker` is set) and the
 // buffer: the groups in turn, each in any order, of moves with `value` and the threat flag.
@@ -39,7 +38,7 @@ void Check(const Case& c) {
   int i = 0;
   for (const auto& [squares, attacking] : c.groups) {
     std::set<int16_t> want, got;
-    for (Stone s : squares) want.insert(Sq(s));
+    for (Stone s : squares) want.insert(SquareIndex(s.first, s.second));
     for (size_t j = 0; j < squares.size() && i < pMoveBuffer->count; ++j, ++i) {
       const MoveRecord& m = pMoveBuffer->moves[i];
       got.insert(m.squareIndex);
@@ -123,7 +122,7 @@ TEST(GenerateMoves, FallsBackOnOneEmptySquare) {
   for (int16_t c = 0; c < kOpenSingleCategory; ++c)
     ASSERT_EQ(moveCategory[0][c].count + moveCategory[1][c].count, 0);
   GenerateMoves();
-  EXPECT_TRUE(pMoveBuffer->count == 1 && pMoveBuffer->moves[0].squareIndex == Sq({10, 10}));
+  EXPECT_TRUE(pMoveBuffer->count == 1 && pMoveBuffer->moves[0].squareIndex == SquareIndex(10, 10));
   for (auto [x, y] : Stones{{2, 17}, {10, 10}}) Tessel_PutSymbol(x, y);
   GenerateMoves();
   EXPECT_EQ(pMoveBuffer->count, 0);
@@ -169,7 +168,7 @@ TEST(VctGenerateMoves, ThreatsForTheAttackerAnswersForTheDefender) {
 // search, most first; off, the buffer keeps the generator's order.
 TEST(HistoryTable, OrdersMovesByTheirCutoffs) {
   Tessel_Initialize();
-  const int16_t s1 = Sq({1, 1}), s2 = Sq({2, 2}), s3 = Sq({3, 3});
+  const int16_t s1 = SquareIndex(1, 1), s2 = SquareIndex(2, 2), s3 = SquareIndex(3, 3);
   for (int16_t on : {0, 1}) {
     useHistoryTable = on;
     InitializeSearch();

@@ -14,11 +14,10 @@
 #include "search/hash.h"
 #include "search/search.h"
 #include "tests/positions.h"
+#include "tests/squares.h"
 #include "tests/state_checks.h"
 
 namespace {
-
-using state_checks::At;
 
 // A picture of part of the board, its top-left corner at (x0, y0): 'X' black
 // (player 1), 'O' white, '#' a blocked square, '?' the square judged, any
@@ -96,7 +95,7 @@ TEST_F(Rules, GameWonUnderEachRule) {
                      std::to_string(r));
         Tessel_SetRule(rules[r]);
         const Stone s = Lay(side, c.picture, c.mover);
-        EXPECT_EQ(GameWon(At(s.first, s.second)), c.wins[r] ? 1 : 0);
+        EXPECT_EQ(GameWon(SquareIndex(s.first, s.second)), c.wins[r] ? 1 : 0);
       }
     }
   }

@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "engine/tessel.h"
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
+#include "protocol/pipe.h"
 #include "search/alphabeta.h"
 #include "search/hash.h"
 #include "search/historytable.h"
@@ -178,11 +180,42 @@ TEST(Search, StatisticsAndRootSubtrees) {
     int32_t nodes;
     Tessel_GetPossibleMove(i, &x, &y, &side, &value, &nodes);
     const MoveRecord& m = resultMoveBuffer.moves[i];
-    EXPECT_TRUE(m.squareIndex == x + 30 * y + 155 && side == 1 && value == m.value) << i;
+    EXPECT_TRUE(m.squareIndex == SquareIndex(x, y) && side == 1 && value == m.value) << i;
     EXPECT_TRUE(nodes >= 1 && nodes == m.nbExaminedAfter - m.nbExaminedBefore) << i;
     subtrees += nodes;
   }
   EXPECT_LE(subtrees, nbExaminedMovesLastPly);
+}
+
+// The manager's time settings against the budget of the coming move: the
+// smaller of the turn limit and a fifteenth of the time left in the match,
+// less 100 ms kept back for the reply.
+TEST(Search, TheBudgetFollowsTheTurnLimitAndAFifteenthOfTheMatch) {
+  struct Row {
+    const char* turn;
+    const char* match;
+    const char* left;  // none: as the match
+    int64_t budgetMs;
+  };
+  const Row rows[] = {
+      {"1000", "15000", "", 900},              // both limits give 900
+      {"5000", "60000", "", 3900},             // a fifteenth of the match
+      {"5000", "180000", "30000", 1900},       // of the time left
+      {"5000", "180000", "90000", 4900},       // the turn limit
+      {"300", "0", "", 200},                   // 0: no match limit
+      {"300", "0", "2147483647", 200},         // as managers send it then
+      {"2000000", "100000000", "100000000", 1999900},
+      {"10000", "60000", "1500", 0},           // nothing left to spend
+      {"10000", "60000", "600", -60},
+  };
+  Tessel_Initialize();
+  for (const Row& row : rows) {
+    ParseStdin(("INFO timeout_turn " + std::string(row.turn)).c_str());
+    ParseStdin(("INFO timeout_match " + std::string(row.match)).c_str());
+    if (*row.left != '\0') ParseStdin(("INFO time_left " + std::string(row.left)).c_str());
+    EXPECT_EQ(MoveBudget(searchTimeout, matchTimeout), row.budgetMs)
+        << row.turn << " " << row.match << " " << row.left;
+  }
 }
 
 // In this position the threat search of the first iteration alone runs for
