@@ -146,7 +146,8 @@ Screen ScreenOf(uint32_t blackCategories) {
     const uint32_t c = blackCategories >> (4 * d) & 0xFu;
     s.five |= c == static_cast<uint32_t>(kLineFive);
     s.fours += c == static_cast<uint32_t>(kLineFour) || c == static_cast<uint32_t>(kLineOpenFour);
-    s.threes += c == 5 || c == 6;
+    s.threes +=
+        c == static_cast<uint32_t>(kLineSplitThree) || c == static_cast<uint32_t>(kLineThree);
   }
   return s;
 }

@@ -18,6 +18,7 @@ int16_t vctMove = 0;
 int16_t vctCauseSquareP1 = 0;
 int16_t vctCauseSquareP2 = 0;
 bool screenForbidden = false;
+bool screenThreats = false;
 int16_t nbForbiddenAnswers = 0;
 
 namespace {
@@ -80,6 +81,7 @@ int16_t TakeOpponent(int16_t category) { return TakeMoveCategory(category, 0); }
 void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
   ++nbMoveGenerations;
   screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
+  screenThreats = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer2;
   nbForbiddenAnswers = 0;
   pMoveBuffer->count = 0;
   vctMove = isVct;
@@ -153,13 +155,15 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
   const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
   const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
   int16_t taken = 0;
-  if (screenForbidden) {
-    // Black under renju: its forbidden squares are no moves. Those that would
-    // have answered the opponent are counted.
+  if (screenForbidden || (screenThreats && own == 0 && category <= kFourCategory)) {
+    // Under renju black's forbidden squares are no moves: black does not play
+    // them (those that would have answered the opponent are counted), and
+    // white need not fear black's fours there.
     for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
       if (node->raisedAt < threshold) continue;
       if (IsForbidden(node->squareIndex)) {
-        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + (own == 0));
+        const bool answer = screenForbidden && own == 0;
+        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + answer);
         continue;
       }
       InsertToMoveBuffer(node->squareIndex, own);

@@ -14,10 +14,10 @@
 #include "search/hash.h"
 #include "search/search.h"
 #include "tests/positions.h"
+#include "tests/squares.h"
 #include "tests/state_checks.h"
 
 namespace {
-
 
 // A picture of part of the board, its top-left corner at (x0, y0): 'X' black
 // (player 1), 'O' white, '#' a blocked square, '?' the square judged, any
@@ -262,6 +262,31 @@ TEST_F(Rules, WhiteWinsByAFourWhoseDefenceIsForbidden) {
       EXPECT_FALSE(Tessel_IsForbidden(bx, by));
     } else {
       EXPECT_EQ(b.move, blackSquare);
+    }
+  }
+}
+
+// Black's (10,10) makes two fours, each closed at one end: under renju a
+// forbidden square and no threat. White to move makes two open threes at
+// (4,3) and wins under renju; under freestyle black's double four comes first.
+TEST_F(Rules, WhiteIgnoresBlacksForbiddenDoubleFour) {
+  const Picture p = {{"....O.......", "....X.......", "....X.......", "....X.......",
+                      "OXXX........", "............", "............"},
+                     6, 6};
+  for (Rule rule : {Rule::kFreestyle, Rule::kRenju}) {
+    SCOPED_TRACE(rule == Rule::kRenju ? "renju" : "freestyle");
+    Tessel_SetRule(rule);
+    Lay(20, p, kPlayer2);
+    for (auto [x, y] : Stones{{2, 3}, {3, 3}, {4, 1}, {4, 2}}) {
+      whoIsOnMove = kPlayer2;
+      Tessel_PutSymbol(int16_t(x), int16_t(y));
+    }
+    whoIsOnMove = kPlayer2;
+    const Answer a = Search(4);
+    if (rule == Rule::kRenju) {
+      EXPECT_EQ(a.value, -kWinScore);
+    } else {
+      EXPECT_EQ(a.move, Stone(10, 10));
     }
   }
 }

@@ -4,8 +4,10 @@
 // every position's move and move count. A change that should not alter the
 // search must leave the signature as it was.
 //
-// Usage: bench [full | quick | N] [expected]
+// Usage: bench [renju] [full | quick | N] [expected]
 //        bench, bench full   the set at the depths below
+//        renju               first: the same under renju, with a signature of
+//                            its own (player 1 is black)
 //        bench quick         every depth capped at 2
 //        bench N             every position at depth N
 //        expected            a signature to check; a different one exits with 1
@@ -75,6 +77,12 @@ void PutMoves(const char* moves) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Renju shifts the other arguments by one.
+  const bool renju = argc > 1 && std::strcmp(argv[1], "renju") == 0;
+  if (renju) {
+    --argc;
+    ++argv;
+  }
   const char* set = argc > 1 ? argv[1] : "full";
   const bool quick = std::strcmp(set, "quick") == 0;
   const bool full = std::strcmp(set, "full") == 0;
@@ -83,13 +91,14 @@ int main(int argc, char** argv) {
   const int32_t budgetMs = timed && argc > 2 ? std::atoi(argv[2]) : 0;
   const auto override = static_cast<int16_t>(quick || full || timed ? 0 : std::atoi(set));
   if (argc > 3 || (timed && budgetMs <= 0) || (!quick && !full && !timed && override <= 0)) {
-    std::fprintf(stderr, "usage: %s [full | quick | depth] [expected signature]\n", argv[0]);
-    std::fprintf(stderr, "       %s time milliseconds\n", argv[0]);
+    std::fprintf(stderr, "usage: bench [renju] [full | quick | depth] [expected signature]\n");
+    std::fprintf(stderr, "       bench [renju] time milliseconds\n");
     return 2;
   }
   const int16_t cap = quick ? 2 : INT16_MAX;
 
   Tessel_Initialize();  // the first call sets the default settings
+  if (renju) Tessel_SetRule(Rule::kRenju);
   searchTimeout = timed ? budgetMs + kTimeMargin : INT32_MAX;
   matchTimeout = INT32_MAX;
 
@@ -116,6 +125,7 @@ int main(int argc, char** argv) {
     signature = Fold(Fold(Fold(signature, uint16_t(x)), uint16_t(y)), uint32_t(nbExaminedMoves));
     totalMs += ms;
   }
+  if (renju) std::printf("\nrule: renju");
   std::printf("\ntotal moves made: %lld\n", static_cast<long long>(totalMoves));
   std::printf("time: %.1f ms, %.0f moves/s\n", totalMs,
               totalMs > 0 ? totalMoves * 1000.0 / totalMs : 0.0);
