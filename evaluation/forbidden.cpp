@@ -96,13 +96,23 @@ bool ForbiddenOnBoard(int16_t squareIndex) {
   return ForbiddenByShapes(squareIndex, codes);
 }
 
+// A square that makes a five in some line is no step from a three to a
+// straight four: the stone wins at once instead (so the referees judge it).
+bool MakesFiveOnBoard(int16_t squareIndex) {
+  for (int d = 0; d < kNbDirections; ++d) {
+    if (RunThrough(SlotsHolding(WalkCode(squareIndex, d), kPlayer1)) == 5) return true;
+  }
+  return false;
+}
+
 // A three is real when one of its straight-four squares is allowed once the
-// stone stands.
+// stone stands, and makes no five.
 bool RealThree(int16_t squareIndex, int d, uint32_t straightFourAt) {
   square[squareIndex].symbol = kPlayer1;
   bool real = false;
   for (uint32_t s = straightFourAt; s != 0 && !real; s &= s - 1) {
-    real = !ForbiddenOnBoard(SquareAt(squareIndex, d, std::countr_zero(s)));
+    const int16_t step = SquareAt(squareIndex, d, std::countr_zero(s));
+    real = !MakesFiveOnBoard(step) && !ForbiddenOnBoard(step);
   }
   square[squareIndex].symbol = kEmpty;
   return real;
