@@ -10,11 +10,14 @@
 #include "search/hash.h"
 
 PatternMask mask[kNbPatterns];
+// The toolchain lays this file's arrays out in the reverse order of their
+// definitions: the tables of renju and caro, defined first, come after the
+// others, which keep the places they had before.
+uint8_t lineCategoryCaroExactFive[kNbLineCodes];
+uint8_t lineCategoryCaro[kNbLineCodes];
+uint8_t lineCategoryRenju[kNbLineCodes];
 uint8_t lineCategoryOneDir[kNbInnerCodes];
 uint8_t lineCategoryExactFive[kNbLineCodes];
-uint8_t lineCategoryRenju[kNbLineCodes];
-uint8_t lineCategoryCaro[kNbLineCodes];
-uint8_t lineCategoryCaroExactFive[kNbLineCodes];
 Rule ruleInForce = Rule::kFreestyle;
 uint8_t mcTable[kNbMcIndexes];
 uint32_t squarePattern[kBoardCells][kNbDirections];

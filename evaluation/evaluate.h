@@ -147,9 +147,9 @@ uint8_t LineCategoriesOf(uint32_t code);
 // follow.
 void SetRule(Rule rule);
 
-// Builds the tables (the large one only on the first call) and sets up the
-// empty-board state under the rule in force. Runs after InitializeBoard and
-// InitializeSort.
+// Builds the tables (freestyle's only on the first call; SetRule builds the
+// others) and sets up the empty-board state under the rule in force. Runs
+// after InitializeBoard and InitializeSort.
 void InitializeEvaluate();
 // Puts a stone of whoIsOnMove on an empty playable square; does not flip
 // whoIsOnMove.

@@ -42,10 +42,10 @@ void TakeIteration(int16_t depth, int32_t examinedBefore) {
   nbExaminedMovesLastPly = nbExaminedMoves - examinedBefore;
 }
 
-// The first iteration was stopped by the clock or the move cap: answer the
-// most urgent candidate of the root, unsearched, as depth 0. Under renju
-// black may have no allowed candidate (every answer to a threat forbidden):
-// then the least bad square.
+// The first iteration was stopped by the clock or the move cap, or found no
+// move: answer the most urgent candidate of the root, unsearched, as depth 0.
+// Under renju black may have no allowed candidate (every answer to a threat
+// forbidden, a lost position): then the least bad square, valued as a loss.
 void TakeUnsearchedMove() {
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
