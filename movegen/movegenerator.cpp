@@ -17,8 +17,6 @@ MoveBuffer resultMoveBuffer;
 int16_t vctMove = 0;
 int16_t vctCauseSquareP1 = 0;
 int16_t vctCauseSquareP2 = 0;
-bool screenForbidden = false;
-bool screenThreats = false;
 int16_t nbForbiddenAnswers = 0;
 
 namespace {
@@ -44,10 +42,12 @@ int16_t RandomIn(CentralBand band) {
   return static_cast<int16_t>(std::rand() % band.size + band.start);
 }
 
+bool BlackUnderRenju() { return ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1; }
+
 // A square the side to move may take: empty and, for black under renju, not
 // forbidden.
 bool Allowed(int16_t index) {
-  return square[index].symbol == kEmpty && !(screenForbidden && IsForbidden(index));
+  return square[index].symbol == kEmpty && !(BlackUnderRenju() && IsForbidden(index));
 }
 
 // Board squares nearest the centre first, ties by square index: the fallback
@@ -74,19 +74,69 @@ int16_t NearestEmptyToCentre() {
 
 int16_t Opponent(int16_t player) { return static_cast<int16_t>(3 - player); }
 
-// Take own k / take opponent's k.
-int16_t TakeOwn(int16_t category) { return TakeMoveCategory(category, 1); }
-int16_t TakeOpponent(int16_t category) { return TakeMoveCategory(category, 0); }
 
 void BeginGeneration(int16_t isVct, int16_t causeP1, int16_t causeP2) {
   ++nbMoveGenerations;
-  screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
-  screenThreats = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer2;
-  nbForbiddenAnswers = 0;
   pMoveBuffer->count = 0;
   vctMove = isVct;
   vctCauseSquareP1 = causeP1;
   vctCauseSquareP2 = causeP2;
+}
+
+// TakeMoveCategory under renju, out of line so that the other rules' loop
+// stays as it was. Black's forbidden squares are no moves: black does not
+// play them (those that would have answered the opponent are counted), and
+// white need not fear black's fours there.
+[[gnu::noinline]] int16_t TakeUnderRenju(const CategoryList& list, int16_t threshold,
+                                         int16_t category, int16_t own) {
+  const bool black = whoIsOnMove == kPlayer1;
+  const bool screen = black || (own == 0 && category <= kFourCategory);
+  int16_t taken = 0;
+  for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
+    if (node->raisedAt < threshold) continue;
+    if (screen && IsForbidden(node->squareIndex)) {
+      nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + (black && own == 0));
+      continue;
+    }
+    InsertToMoveBuffer(node->squareIndex, own);
+    ++taken;
+  }
+  return taken;
+}
+
+// TakeMoveCategory under renju (kRenju) or any other rule. The generators
+// are written once on this and instantiated for both, so that the others'
+// generation reads the rule once and not at every list.
+template <bool kRenju>
+int16_t Take(int16_t category, int16_t own) {
+  const bool player1List = (own != 0) == (whoIsOnMove == kPlayer1);
+  const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
+  const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
+  if constexpr (kRenju) return TakeUnderRenju(list, threshold, category, own);
+  int16_t taken = 0;
+  for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
+    if (node->raisedAt < threshold) continue;
+    InsertToMoveBuffer(node->squareIndex, own);
+    ++taken;
+  }
+  return taken;
+}
+
+// Take own k / take opponent's k.
+template <bool kRenju>
+int16_t TakeOwn(int16_t category) {
+  return Take<kRenju>(category, 1);
+}
+template <bool kRenju>
+int16_t TakeOpponent(int16_t category) {
+  return Take<kRenju>(category, 0);
+}
+
+// Under renju, whether the generation left out every answer as forbidden.
+template <bool kRenju>
+bool NoAnswer() {
+  if constexpr (kRenju) return NoAnswerLeft();
+  return false;
 }
 
 bool MoreThanFew() { return pMoveBuffer->count > kTooManyCandidates; }
@@ -95,26 +145,27 @@ bool MoreThanFew() { return pMoveBuffer->count > kTooManyCandidates; }
 // five are found. For both sides three twos at once come before a split
 // three, out of numeric order: an order that the design fixes, and the bench
 // signature with it. Leaves the buffer sorted.
+template <bool kRenju>
 void TakeQuietMoves() {
-  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent(c);
+  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent<kRenju>(c);
   for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kTripleTwoCategory,
                     kSplitThreeCategory, kDoubleTwoCategory})
-    TakeOwn(c);
+    TakeOwn<kRenju>(c);
   for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kTripleTwoCategory})
-    TakeOpponent(c);
+    TakeOpponent<kRenju>(c);
   if (MoreThanFew()) return SortMoves(pMoveBuffer);
-  TakeOpponent(kSplitThreeCategory);
-  TakeOpponent(kDoubleTwoCategory);
+  TakeOpponent<kRenju>(kSplitThreeCategory);
+  TakeOpponent<kRenju>(kDoubleTwoCategory);
   if (MoreThanFew()) return SortMoves(pMoveBuffer);
   for (int16_t c : {kTwoCategory, kSplitTwoCategory, kFarTwoCategory}) {
-    TakeOwn(c);
+    TakeOwn<kRenju>(c);
     if (MoreThanFew()) return SortMoves(pMoveBuffer);
   }
   for (int16_t c : {kTwoCategory, kSplitTwoCategory}) {
-    TakeOpponent(c);
+    TakeOpponent<kRenju>(c);
     if (MoreThanFew()) return SortMoves(pMoveBuffer);
   }
-  TakeOpponent(kFarTwoCategory);
+  TakeOpponent<kRenju>(kFarTwoCategory);
   if (pMoveBuffer->count == 0) TakeRandomSquares();
   SortMoves(pMoveBuffer);
 }
@@ -125,6 +176,7 @@ void InitializeMoveGenerator() {
   pMoveBuffer = moveBuffer;
   nbMoveBuffers = 1;
   moveBuffer[0].count = 0;
+  nbForbiddenAnswers = 0;  // only renju's generations count, and reset, them
   std::memset(moveBuffer[0].bestLine, 0, sizeof moveBuffer[0].bestLine);
   std::memset(&resultMoveBuffer, 0, sizeof resultMoveBuffer);
 }
@@ -151,32 +203,7 @@ void SetValue(int16_t value) {
 }
 
 int16_t TakeMoveCategory(int16_t category, int16_t own) {
-  const bool player1List = (own != 0) == (whoIsOnMove == kPlayer1);
-  const CategoryList& list = moveCategory[player1List ? 0 : 1][category];
-  const int16_t threshold = player1List ? vctCauseSquareP1 : vctCauseSquareP2;
-  int16_t taken = 0;
-  if (screenForbidden || (screenThreats && own == 0 && category <= kFourCategory)) {
-    // Under renju black's forbidden squares are no moves: black does not play
-    // them (those that would have answered the opponent are counted), and
-    // white need not fear black's fours there.
-    for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
-      if (node->raisedAt < threshold) continue;
-      if (IsForbidden(node->squareIndex)) {
-        const bool answer = screenForbidden && own == 0;
-        nbForbiddenAnswers = static_cast<int16_t>(nbForbiddenAnswers + answer);
-        continue;
-      }
-      InsertToMoveBuffer(node->squareIndex, own);
-      ++taken;
-    }
-    return taken;
-  }
-  for (const SquareNode* node = list.first; node != nullptr; node = node->next) {
-    if (node->raisedAt < threshold) continue;
-    InsertToMoveBuffer(node->squareIndex, own);
-    ++taken;
-  }
-  return taken;
+  return ruleInForce == Rule::kRenju ? Take<true>(category, own) : Take<false>(category, own);
 }
 
 void TakeRandomSquares() {
@@ -191,7 +218,6 @@ void TakeRandomSquares() {
 }
 
 void TakeLeastBadSquare() {
-  screenForbidden = ruleInForce == Rule::kRenju && whoIsOnMove == kPlayer1;
   const CategoryList* lists = moveCategory[whoIsOnMove - 1];
   int16_t mostUrgent = -1;
   for (int16_t c = 0; c < kOccupiedCategory; ++c) {
@@ -255,51 +281,71 @@ void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int1
   }
 }
 
-void GenerateMoves() {
+namespace {
+
+template <bool kRenju>
+void Generate() {
   BeginGeneration(0, 0, 0);
-  if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
+  if constexpr (kRenju) nbForbiddenAnswers = 0;
+  if (TakeOwn<kRenju>(kFiveCategory) > 0) return SetValue(kWinScore);
   // Under renju black may find every block forbidden: no moves, and lost.
-  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
-  if (TakeOwn(kDoubleFourCategory) > 0) return;
-  if (TakeOwn(kOpenFourCategory) > 0) return;
-  TakeOwn(kFourThreeCategory);
+  if (TakeOpponent<kRenju>(kFiveCategory) > 0 || NoAnswer<kRenju>()) return;
+  if (TakeOwn<kRenju>(kDoubleFourCategory) > 0) return;
+  if (TakeOwn<kRenju>(kOpenFourCategory) > 0) return;
+  TakeOwn<kRenju>(kFourThreeCategory);
   if (pMoveBuffer->count > 0) return SortMoves(pMoveBuffer);
-  TakeOwn(kFourTwoCategory);
-  TakeOwn(kFourCategory);
+  TakeOwn<kRenju>(kFourTwoCategory);
+  TakeOwn<kRenju>(kFourCategory);
   const int16_t ownFours = pMoveBuffer->count;
-  TakeOpponent(kDoubleFourCategory);
-  TakeOpponent(kOpenFourCategory);
-  if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
+  TakeOpponent<kRenju>(kDoubleFourCategory);
+  TakeOpponent<kRenju>(kOpenFourCategory);
+  if (pMoveBuffer->count != ownFours || NoAnswer<kRenju>()) {
     // The opponent threatens a double four or an open four: only fours help.
-    for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOpponent(c);
+    for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory})
+      TakeOpponent<kRenju>(c);
     return;
   }
-  TakeQuietMoves();
+  TakeQuietMoves<kRenju>();
 }
 
-void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow) {
+template <bool kRenju>
+void VctGenerate(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow) {
   BeginGeneration(1, causeP1, causeP2);
+  if constexpr (kRenju) nbForbiddenAnswers = 0;
   const bool attackerToMove = whoIsOnMove == attacker;
-  if (TakeOwn(kFiveCategory) > 0) return SetValue(kWinScore);
-  if (TakeOpponent(kFiveCategory) > 0 || NoAnswerLeft()) return;
+  if (TakeOwn<kRenju>(kFiveCategory) > 0) return SetValue(kWinScore);
+  if (TakeOpponent<kRenju>(kFiveCategory) > 0 || NoAnswer<kRenju>()) return;
   if (narrow != 0 && !attackerToMove) return;
-  if (TakeOwn(kDoubleFourCategory) > 0) return;
-  if (TakeOwn(kOpenFourCategory) > 0) return;
-  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOwn(c);
+  if (TakeOwn<kRenju>(kDoubleFourCategory) > 0) return;
+  if (TakeOwn<kRenju>(kOpenFourCategory) > 0) return;
+  for (int16_t c : {kFourThreeCategory, kFourTwoCategory, kFourCategory}) TakeOwn<kRenju>(c);
   if (narrow != 0) return;
   const int16_t ownFours = pMoveBuffer->count;
-  for (int16_t c : {kDoubleFourCategory, kOpenFourCategory, kFourThreeCategory}) TakeOpponent(c);
-  if (pMoveBuffer->count != ownFours || NoAnswerLeft()) {
+  for (int16_t c : {kDoubleFourCategory, kOpenFourCategory, kFourThreeCategory})
+    TakeOpponent<kRenju>(c);
+  if (pMoveBuffer->count != ownFours || NoAnswer<kRenju>()) {
     if (attackerToMove) {
       // Facing a strong threat the attacker may only go on with fours.
       pMoveBuffer->count = ownFours;
       return;
     }
-    TakeOpponent(kFourTwoCategory);
-    TakeOpponent(kFourCategory);
+    TakeOpponent<kRenju>(kFourTwoCategory);
+    TakeOpponent<kRenju>(kFourCategory);
     return;
   }
   if (!attackerToMove) return;
   for (int16_t c : {kDoubleThreeCategory, kThreeTwoCategory, kThreeCategory, kSplitThreeCategory})
-    TakeOwn(c);
+    TakeOwn<kRenju>(c);
+}
+
+}  // namespace
+
+void GenerateMoves() {
+  if (ruleInForce == Rule::kRenju) return Generate<true>();
+  Generate<false>();
+}
+
+void VctGenerateMoves(int16_t attacker, int16_t causeP1, int16_t causeP2, int16_t narrow) {
+  if (ruleInForce == Rule::kRenju) return VctGenerate<true>(attacker, causeP1, causeP2, narrow);
+  VctGenerate<false>(attacker, causeP1, causeP2, narrow);
 }

@@ -42,15 +42,9 @@ extern MoveBuffer resultMoveBuffer;
 extern int16_t vctMove;
 extern int16_t vctCauseSquareP1;
 extern int16_t vctCauseSquareP2;
-// True while the generators leave out the squares forbidden to the side to
-// move (black under renju); set by each generation.
-extern bool screenForbidden;
-// True while white under renju leaves out black's four squares that are
-// forbidden to black: no threat.
-extern bool screenThreats;
-// Squares of the opponent's lists that the last generation left out as
-// forbidden: with an empty buffer, the side to move had answers, all of them
-// forbidden, and has lost.
+// Squares of the opponent's lists that the last generation under renju left
+// out as forbidden to black: with an empty buffer, black had answers, all of
+// them forbidden, and has lost. 0 under the other rules.
 extern int16_t nbForbiddenAnswers;
 
 void InitializeMoveGenerator();
