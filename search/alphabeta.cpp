@@ -38,6 +38,7 @@ bool ScoreMove(int16_t ply, MoveRecord* m, int16_t& alpha, int16_t beta) {
 // move's score). A first move carrying a value is a five: no search needed.
 template <typename SearchChild>
 int16_t SearchMoves(int16_t ply, int16_t alpha, int16_t beta, SearchChild searchChild) {
+  if (ply == 0) FilterRootMoves();
   MoveRecord* m = GetFirstMove();
   if (m == nullptr) return StaticValue();
   if (m->value != 0) {
