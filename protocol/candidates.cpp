@@ -34,7 +34,7 @@ struct Candidate {
 };
 using Candidates = std::vector<Candidate>;
 
-// Far more than the root's candidates: every one of them.
+// As many as a move buffer holds: every candidate of the root.
 constexpr size_t kAllMoves = kMaxMovesPerBuffer;
 
 // The command in progress.
@@ -111,7 +111,8 @@ bool SearchPairs(int16_t depth, Candidates& pairs) {
   return true;
 }
 
-// The candidates that the detail blocks show, and the one answered.
+// The candidates that the detail blocks show: all of them, but for
+// YXSEARCHDEFEND only those that do not lose.
 Candidates Shown(const Candidates& found) {
   if (goal != Goal::kDefend) return found;
   Candidates notLosing;
@@ -121,6 +122,7 @@ Candidates Shown(const Candidates& found) {
   return notLosing;
 }
 
+// The best candidate, or for the balance commands the closest to the target.
 const Candidate& Answer(const Candidates& found) {
   if (goal == Goal::kBest || goal == Goal::kDefend) return found.front();
   return *std::min_element(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
