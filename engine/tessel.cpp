@@ -21,7 +21,7 @@ constexpr int32_t kDefaultSearchTimeout = 1000;
 constexpr int32_t kDefaultMatchTimeout = 15000;
 constexpr int32_t kDefaultHashTableSize = 0;
 constexpr int16_t kDefaultUseHistoryTable = 0;
-constexpr int32_t kDefaultMaxNodes = 0;
+constexpr int64_t kDefaultMaxNodes = 0;
 
 // The game's stones in the order they were put, so that any of them can be
 // taken back. Their colours are on the board.
@@ -125,7 +125,7 @@ void Tessel_GetBestLine(int16_t i, int16_t* x, int16_t* y, int16_t* player, int1
 int16_t Tessel_GetNbPossibleMoves() { return resultMoveBuffer.count; }
 
 void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, int16_t* value,
-                            int32_t* nodes) {
+                            int64_t* nodes) {
   if (i < 0 || i >= resultMoveBuffer.count) {
     *x = *y = *side = *value = 0;
     *nodes = 0;

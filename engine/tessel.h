@@ -22,7 +22,7 @@ void Tessel_GetBestLine(int16_t i, int16_t* x, int16_t* y, int16_t* player, int1
                         int16_t* vctMove);
 int16_t Tessel_GetNbPossibleMoves();
 void Tessel_GetPossibleMove(int16_t i, int16_t* x, int16_t* y, int16_t* side, int16_t* value,
-                            int32_t* nodes);
+                            int64_t* nodes);
 void Tessel_ResetHashTable();
 // 1 when the side to move wins by playing on the square index: five or more
 // in a row under freestyle, exactly five under exact five, and so on by the

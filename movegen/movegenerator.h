@@ -21,8 +21,8 @@ struct MoveRecord {
   int16_t value;        // 0 when appended; after the search, the score for `player`
   int16_t attacking;    // 1 when taken from the mover's own lists
   int16_t vctMove;      // 1 when appended by the threat move generator
-  int32_t nbExaminedBefore;
-  int32_t nbExaminedAfter;
+  int64_t nbExaminedBefore;  // nbExaminedMoves at MakeMove and UnmakeMove
+  int64_t nbExaminedAfter;
 };
 
 struct MoveBuffer {

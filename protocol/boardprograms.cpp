@@ -1,47 +1,52 @@
-// The board programs' commands and the analysis lines: what Yixin-Board and
-// Piskvork send beyond the managers' protocol.
+// The board programs' commands: what Yixin-Board and Piskvork send beyond the
+// managers' protocol.
 #include "protocol/boardprograms.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"
+#include "protocol/position.h"
 #include "search/search.h"
-
-bool showDetail = false;
 
 namespace {
 
-// The deepest iteration whose best move has been reported.
-int16_t reportedDepth = -1;
+constexpr char kOpeningRefused[] =
+    "ERROR Swap2 and Soosorv openings are not supported: place the opening stones by hand";
+
+bool IsDone(const char* text) { return ParseCommandParameter("DONE", text) != nullptr; }
+
+// The moves of a list up to DONE, from the next line on. A line that is
+// neither a move nor DONE ends the list early and is performed as a command,
+// so that a list without its DONE cannot swallow the game.
+void SkipListLines() {
+  while (GetLine()) {
+    if (IsDone(cmd)) return;
+    int16_t v[2];
+    if (cmd[0] != '\0' && !ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
+  }
+}
+
+// The text after a quoted string: a backslash escapes the next character.
+// Null when the quote does not close on this line.
+const char* AfterQuotedText(const char* text) {
+  if (*text != '"') return text;
+  for (++text; *text != '\0'; ++text) {
+    if (*text == '\\' && text[1] != '\0') {
+      ++text;
+    } else if (*text == '"') {
+      return text + 1;
+    }
+  }
+  return nullptr;
+}
 
 }  // namespace
-
-void ApplyShowDetail(const char* value) { showDetail = ReadInt32(value) != 0; }
-
-void BeginAnalysis() { reportedDepth = -1; }
-
-void ReportIteration() {
-  if (!showDetail || depthReached <= reportedDepth) return;
-  reportedDepth = depthReached;
-  int16_t x = 0, y = 0;
-  BestSquare(x, y);
-  SendSquare("MESSAGE REALTIME BEST ", x, y);
-}
-
-void SendMessage() {
-  int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  const double movesPerMs = elapsedTime > 0 ? nbExaminedMoves / static_cast<double>(elapsedTime) : 0;
-  char line[160];
-  std::snprintf(line, sizeof line, "MESSAGE [%d,%d]: value=%d, depth=%d, time=%.1fs, nodes=%.0fkN (%.0fkN/s)",
-                x, y, value, depthReached, elapsedTime / 1000.0, nbExaminedMoves / 1000.0, movesPerMs);
-  SendResponse(line);
-}
 
 // Board programs load a position with YXBOARD, unanswered, to search it with
 // YXNBEST or to play on from it with TURN.
@@ -49,10 +54,6 @@ void HandleYxBoard(const char*) {
   started = 1;
   ReadPosition();
 }
-
-// The best move for the side to move, however many the board program asks
-// for; nothing is put.
-void HandleNBest(const char*) { AnswerMove(false); }
 
 // Under renju with black to move, every square forbidden to black, each as
 // x then y in two digits (FORBID 07080906.); otherwise none (FORBID .).
@@ -75,13 +76,23 @@ void HandleStop(const char*) { stopSearch = 1; }
 
 void Accept(const char*) {}
 
-// None of the list's lines is a command. A line that is neither a move nor
-// DONE ends the list early and is performed as a command, so that a list
-// without its DONE cannot swallow the game.
-void SkipMoveList(const char*) {
-  while (GetLine()) {
-    if (ParseCommandParameter("DONE", cmd) != nullptr) return;
-    int16_t v[2];
-    if (cmd[0] != '\0' && !ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
-  }
+void SkipMoveList(const char*) { SkipListLines(); }
+
+void SkipFileName(const char* argument) {
+  if (*argument == '\0') GetLine();
+}
+
+// Yixin-Board writes the comment box's text without a line break after it:
+// the list's first move, or DONE when there is none, ends the same line.
+void SkipTextAndMoveList(const char* argument) {
+  const char* rest = AfterQuotedText(argument);
+  if (rest != nullptr && IsDone(rest)) return;
+  SkipListLines();
+}
+
+void RefuseOpening(const char*) { SendResponse(kOpeningRefused); }
+
+void RefuseOpeningList(const char*) {
+  SkipListLines();
+  SendResponse(kOpeningRefused);
 }

@@ -58,6 +58,11 @@ int32_t ReadInt32(const char* text) {
   return static_cast<int32_t>(v);
 }
 
+int64_t ReadInt64(const char* text) {
+  // strtoll saturates and sets ERANGE, which the saturation wants anyway.
+  return static_cast<int64_t>(std::strtoll(text, nullptr, 10));
+}
+
 bool ParseSquare(const char* text, int16_t* values, int n, int16_t maxThird) {
   return ReadShorts(text, values, n) && values[0] < boardWidth && values[1] < boardHeight &&
          (n < 3 || values[2] <= maxThird);

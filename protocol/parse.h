@@ -14,6 +14,8 @@ const char* ParseCommandParameter(const char* name, const char* text);
 bool ReadShorts(const char* text, int16_t* values, int n);
 // A decimal number as atoi reads it, saturated to the int32 range.
 int32_t ReadInt32(const char* text);
+// The same in 64 bits, saturated to the int64 range.
+int64_t ReadInt64(const char* text);
 // x,y and, for n = 3, a third number of at most maxThird, with x and y below
 // the board's width and height (negative values are left to the caller).
 bool ParseSquare(const char* text, int16_t* values, int n, int16_t maxThird);

@@ -10,9 +10,12 @@
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
+#include "protocol/analysis.h"
 #include "protocol/boardprograms.h"
+#include "protocol/candidates.h"
 #include "protocol/parse.h"
 #include "protocol/ruleinfo.h"
+#include "protocol/position.h"
 #include "search/search.h"
 
 char cmd[kCommandBufferSize];
@@ -26,16 +29,9 @@ int16_t protocolSearchDepth = kProtocolSearchDepth;
 
 namespace {
 
-// Third numbers of a position line: the engine's stone, its opponent's, and a
-// square owned by nobody (a stone of a line completed earlier in a continuous
-// game), which blocks lines for both.
-constexpr int16_t kOwnStone = 1;
-constexpr int16_t kOpponentStone = 2;
-constexpr int16_t kNobodysStone = 3;
 // A board side past any supported one: START's size as a number that the
 // size check refuses, whatever the manager wrote.
 constexpr long long kUnsupportedSide = kBoardSide + 1;
-constexpr char kParameterError[] = "ERROR wrong or missing command parameter";
 constexpr char kOccupied[] = "ERROR square is occupied";
 constexpr char kNoStone[] = "ERROR square is empty";
 constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
@@ -57,11 +53,6 @@ bool yxCommandSeen = false;
 bool thinking = false;
 
 FILE* Output() { return pipeOutput != nullptr ? pipeOutput : stdout; }
-
-int16_t SearchDepth() {
-  if (maxDepthSetting <= 0 || maxDepthSetting >= protocolSearchDepth) return protocolSearchDepth;
-  return static_cast<int16_t>(maxDepthSetting);
-}
 
 // A stone the manager reports must go on an empty square of the board;
 // otherwise the error line is the answer and nothing happens. The upper
@@ -122,7 +113,7 @@ constexpr InfoKey kInfoKeys[] = {
     {"rule", [](const char* v) { ApplyRule(ReadInt32(v)); }, false},
     // Caps that make searches reproducible and cheap; 0 lifts them.
     {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
-    {"max_node", [](const char* v) { maxNodes = std::max(ReadInt32(v), 0); }, false},
+    {"max_node", [](const char* v) { maxNodes = std::max<int64_t>(ReadInt64(v), 0); }, false},
     {"show_detail", ApplyShowDetail, false},
 };
 
@@ -228,6 +219,8 @@ enum class DuringSearch : uint8_t {
   kWaits,       // performed after the answer, in the order of arrival
   kActs,        // performed at once
   kKeyDecides,  // INFO: performed at once when its key applies during a search
+  kStops,       // a new position: the search answers at once, as for YXSTOP,
+                // and the line is performed after the answer
 };
 
 struct Command {
@@ -242,37 +235,79 @@ using enum DuringSearch;
 // Every command, the managers' first and then the board programs' own. A
 // command word matches whole, so the order does not matter.
 constexpr Command kCommands[] = {
-    // name                  handler           needs START  during a search
-    {"INFO",                  HandleInfo,       false,       kKeyDecides},
-    {"START",                 HandleStart,      false,       kWaits},
-    {"RECTSTART",             HandleRectStart,  false,       kWaits},
-    {"RESTART",               HandleRestart,    true,        kWaits},
-    {"TURN",                  HandleTurn,       true,        kWaits},
-    {"PUT",                   HandlePut,        true,        kWaits},
-    {"PLAY",                  HandlePlay,       true,        kWaits},
-    {"BEST",                  HandleBest,       true,        kWaits},
-    {"BEGIN",                 HandleBegin,      true,        kWaits},
-    {"BOARD",                 HandleBoard,      false,       kWaits},
-    {"TAKEBACK",              HandleTakeBack,   true,        kWaits},
-    {"ABOUT",                 HandleAbout,      false,       kWaits},
-    {"END",                   HandleEnd,        false,       kActs},
-    {"YXSTOP",                HandleStop,       false,       kActs},
-    {"YXBOARD",               HandleYxBoard,    false,       kWaits},
-    {"YXNBEST",               HandleNBest,      true,        kWaits},
-    {"YXSHOWFORBID",          HandleShowForbid, false,       kWaits},
-    {"YXSHOWINFO",            Accept,           false,       kWaits},
-    {"YXHASHCLEAR",           Accept,           false,       kWaits},
-    {"YXQUERYDATABASEALL",    SkipMoveList,     false,       kWaits},
-    {"YXQUERYDATABASEALLT",   SkipMoveList,     false,       kWaits},
-    {"YXQUERYDATABASEONE",    SkipMoveList,     false,       kWaits},
-    {"YXQUERYDATABASETEXT",   SkipMoveList,     false,       kWaits},
-    {"YXDELETEDATABASEONE",   SkipMoveList,     false,       kWaits},
-    {"YXDELETEDATABASEALL",   SkipMoveList,     false,       kWaits},
-    {"YXSETBESTMOVEDATABASE", SkipMoveList,     false,       kWaits},
-    {"YXBLOCK",               SkipMoveList,     false,       kWaits},
-    {"YXBLOCKUNDO",           SkipMoveList,     false,       kWaits},
-    {"YXBLOCKPATH",           SkipMoveList,     false,       kWaits},
-    {"YXBLOCKPATHUNDO",       SkipMoveList,     false,       kWaits},
+    // name                     handler              needs START  during a search
+    {"INFO",                     HandleInfo,          false,       kKeyDecides},
+    {"START",                    HandleStart,         false,       kStops},
+    {"RECTSTART",                HandleRectStart,     false,       kStops},
+    {"RESTART",                  HandleRestart,       true,        kStops},
+    {"TURN",                     HandleTurn,          true,        kWaits},
+    {"PUT",                      HandlePut,           true,        kWaits},
+    {"PLAY",                     HandlePlay,          true,        kWaits},
+    {"BEST",                     HandleBest,          true,        kWaits},
+    {"BEGIN",                    HandleBegin,         true,        kWaits},
+    {"BOARD",                    HandleBoard,         false,       kStops},
+    {"TAKEBACK",                 HandleTakeBack,      true,        kWaits},
+    {"ABOUT",                    HandleAbout,         false,       kWaits},
+    {"END",                      HandleEnd,           false,       kActs},
+    {"YXSTOP",                   HandleStop,          false,       kActs},
+    {"YXBOARD",                  HandleYxBoard,       false,       kStops},
+    {"YXNBEST",                  HandleNBest,         true,        kWaits},
+    {"YXSEARCHDEFEND",           HandleSearchDefend,  true,        kWaits},
+    {"YXBALANCEONE",             HandleBalanceOne,    true,        kWaits},
+    {"YXBALANCETWO",             HandleBalanceTwo,    true,        kWaits},
+    {"YXSHOWFORBID",             HandleShowForbid,    false,       kWaits},
+    // Settings and database commands without anything to read after them.
+    {"YXSHOWINFO",               Accept,              false,       kWaits},
+    {"YXHASHCLEAR",              Accept,              false,       kWaits},
+    {"YXSHOWHASHUSAGE",          Accept,              false,       kWaits},
+    {"YXBLOCKRESET",             Accept,              false,       kWaits},
+    {"YXBLOCKPATHRESET",         Accept,              false,       kWaits},
+    {"YXSAVEDATABASE",           Accept,              false,       kWaits},
+    {"YXDBCHECK",                Accept,              false,       kWaits},
+    {"YXDBFIX",                  Accept,              false,       kWaits},
+    {"YXPRINTFEATURE",           Accept,              false,       kWaits},
+    {"YXDRAW",                   Accept,              false,       kWaits},
+    {"YXRESIGN",                 Accept,              false,       kWaits},
+    {"YXFORBID",                 Accept,              false,       kWaits},
+    // A file name on the next line.
+    {"YXSETDATABASE",            SkipFileName,        false,       kWaits},
+    {"YXHASHDUMP",               SkipFileName,        false,       kWaits},
+    {"YXHASHLOAD",               SkipFileName,        false,       kWaits},
+    {"YXDBTOPOS",                SkipFileName,        false,       kWaits},
+    {"YXDBTOTXT",                SkipFileName,        false,       kWaits},
+    {"YXDBTOTXTALL",             SkipFileName,        false,       kWaits},
+    {"YXTXTTODB",                SkipFileName,        false,       kWaits},
+    {"YXLIBTODB",                SkipFileName,        false,       kWaits},
+    {"YXDBMERGE",                SkipFileName,        false,       kWaits},
+    {"YXDBSPLIT",                SkipFileName,        false,       kWaits},
+    // A list of moves closed by DONE.
+    {"YXQUERYDATABASEALL",       SkipMoveList,        false,       kWaits},
+    {"YXQUERYDATABASEALLT",      SkipMoveList,        false,       kWaits},
+    {"YXQUERYDATABASEONE",       SkipMoveList,        false,       kWaits},
+    {"YXQUERYDATABASETEXT",      SkipMoveList,        false,       kWaits},
+    {"YXDELETEDATABASEONE",      SkipMoveList,        false,       kWaits},
+    {"YXDELETEDATABASEALL",      SkipMoveList,        false,       kWaits},
+    {"YXSETBESTMOVEDATABASE",    SkipMoveList,        false,       kWaits},
+    {"YXCLEARBESTMOVEDATABASE",  SkipMoveList,        false,       kWaits},
+    {"YXEDITLABELDATABASE",      SkipMoveList,        false,       kWaits},
+    {"YXEDITTVDDATABASE",        SkipMoveList,        false,       kWaits},
+    {"YXBLOCK",                  SkipMoveList,        false,       kWaits},
+    {"YXBLOCKUNDO",              SkipMoveList,        false,       kWaits},
+    {"YXBLOCKPATH",              SkipMoveList,        false,       kWaits},
+    {"YXBLOCKPATHUNDO",          SkipMoveList,        false,       kWaits},
+    // A quoted text, then the list; DONE may follow the text on its line.
+    {"YXEDITTEXTDATABASE",       SkipTextAndMoveList, false,       kWaits},
+    // Opening rules that Tessel does not play: one error line each, their
+    // lists read.
+    {"YXSWAP2STEP1",             RefuseOpening,       false,       kWaits},
+    {"YXSWAP2STEP2",             RefuseOpening,       false,       kWaits},
+    {"YXSWAP2STEP3",             RefuseOpening,       false,       kWaits},
+    {"YXSOOSORVSTEP1",           RefuseOpening,       false,       kWaits},
+    {"YXSOOSORVSTEP2",           RefuseOpeningList,   false,       kWaits},
+    {"YXSOOSORVSTEP3",           RefuseOpeningList,   false,       kWaits},
+    {"YXSOOSORVSTEP4",           RefuseOpeningList,   false,       kWaits},
+    {"YXSOOSORVSTEP5",           RefuseOpeningList,   false,       kWaits},
+    {"YXSOOSORVSTEP6",           RefuseOpeningList,   false,       kWaits},
 };
 
 // The command that a line names, and its argument; null for none.
@@ -293,59 +328,15 @@ bool ActsDuringSearch(const std::string& line) {
       return true;
     case kKeyDecides:
       return InfoActsDuringSearch(argument);
+    case kStops:
+      // The position searched is about to go: answer now, then take the line.
+      stopSearch = 1;
+      break;
     case kWaits:
       break;
   }
   return false;
 }
-
-// The stones of a BOARD block, in the order listed; a line on a square off
-// the board or already listed is skipped.
-class PositionLines {
- public:
-  void Add(int16_t x, int16_t y, int16_t owner) {
-    if (Tessel_GetSymbol(x, y) == kBorder || listed_[y][x]) return;
-    listed_[y][x] = true;
-    lines_[count_++] = {x, y, owner};
-  }
-
-  // Squares owned by nobody are blocked first. The other third numbers name
-  // the owners, 1 the engine and 2 its opponent, and the engine moves next.
-  // When a game can reach such a position (as many stones of each, or one
-  // more of the opponent's) the stones take the colours they name, put
-  // alternately in their listed order; otherwise they alternate in colour in
-  // the order listed.
-  void Put() const {
-    int16_t owned[4] = {};  // [0]: numbers other than 1, 2 and 3
-    for (int16_t k = 0; k < count_; ++k) {
-      const int16_t owner = lines_[k].owner;
-      ++owned[owner >= kOwnStone && owner <= kNobodysStone ? owner : 0];
-      if (owner == kNobodysStone) Tessel_BlockSquare(lines_[k].x, lines_[k].y);
-    }
-    const int16_t own = owned[kOwnStone], opponent = owned[kOpponentStone];
-    if (owned[0] != 0 || (opponent != own && opponent != own + 1)) {
-      for (int16_t k = 0; k < count_; ++k) {
-        if (lines_[k].owner != kNobodysStone) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
-      }
-      return;
-    }
-    int16_t next[3] = {0, 0, 0};  // per owner, the next of its lines to put
-    int16_t mover = own == opponent ? kOwnStone : kOpponentStone;
-    for (int16_t k = 0; k < own + opponent; ++k, mover = static_cast<int16_t>(3 - mover)) {
-      while (lines_[next[mover]].owner != mover) ++next[mover];
-      const Line& line = lines_[next[mover]++];
-      Tessel_PutSymbol(line.x, line.y);
-    }
-  }
-
- private:
-  struct Line {
-    int16_t x, y, owner;
-  };
-  Line lines_[kPlayableSquares];
-  int16_t count_ = 0;
-  bool listed_[kBoardSide][kBoardSide] = {};
-};
 
 }  // namespace
 
@@ -405,18 +396,28 @@ void BestSquare(int16_t& x, int16_t& y) {
   Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
 }
 
+int16_t SearchDepth() {
+  if (maxDepthSetting <= 0 || maxDepthSetting >= protocolSearchDepth) return protocolSearchDepth;
+  return static_cast<int16_t>(maxDepthSetting);
+}
+
+bool RunProtocolSearch(void (*search)()) {
+  thinking = true;
+  BeginAnalysis();
+  search();
+  thinking = false;
+  // END arrived during the search: nothing more is written.
+  if (sessionEnded) return false;
+  if (ruleWarningDue) SendResponse(kOtherRule);
+  ruleWarningDue = false;
+  return true;
+}
+
 // On a full board there is no move to give.
 void AnswerMove(bool putOwnStone) {
   if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
-  thinking = true;
-  BeginAnalysis();
-  Tessel_Search(SearchDepth(), 0, 1);
-  thinking = false;
-  // END arrived during the search: nothing more is written.
-  if (sessionEnded) return;
-  if (ruleWarningDue) SendResponse(kOtherRule);
-  ruleWarningDue = false;
-  if (showDetail) SendMessage();
+  if (!RunProtocolSearch([] { Tessel_Search(SearchDepth(), 0, 1); })) return;
+  if (ShowsAny()) SendMessage();
   int16_t x = 0, y = 0;
   BestSquare(x, y);
   // Only when black has no other square left.
@@ -425,29 +426,12 @@ void AnswerMove(bool putOwnStone) {
   if (putOwnStone) Tessel_PutSymbol(x, y);
 }
 
-// A line that is neither a position nor DONE ends the block with the
-// parameter error and keeps the stones listed before it.
-bool ReadPosition() {
-  Tessel_Initialize();
-  PositionLines lines;
-  while (GetLine()) {
-    int16_t v[3];
-    if (ParseSquare(cmd, v, 3, kNobodysStone)) {
-      lines.Add(v[0], v[1], v[2]);
-      continue;
-    }
-    lines.Put();
-    if (ParseCommandParameter("DONE", cmd) != nullptr) return true;
-    SendResponse(kParameterError);
-    return false;
-  }
-  return false;
-}
-
 // Lines that act during a search are performed as they arrive; after END
 // nothing more is written.
 void ShowRunningResults() {
   if (!thinking) return;
   for (const std::string& line : TakeLinesThatAct(ActsDuringSearch)) ParseStdin(line.c_str());
-  if (!sessionEnded) ReportIteration();
+  if (sessionEnded) return;
+  if (CandidateSearchRunning()) return CheckCandidateTime();
+  ReportIteration();
 }

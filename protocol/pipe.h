@@ -38,12 +38,16 @@ void SendResponse(const char* text);
 void SendSquare(const char* prefix, int16_t x, int16_t y);
 // The first square of the last search's best line.
 void BestSquare(int16_t& x, int16_t& y);
+// The depth limit of the coming search: the max_depth setting within
+// protocolSearchDepth.
+int16_t SearchDepth();
+// Runs `search` as a protocol search, taking in the input that arrives
+// meanwhile, then writes the notes that are due. False when END arrived:
+// nothing more may be written.
+bool RunProtocolSearch(void (*search)());
 // Searches the position in play and answers the best move, after the notes
 // that are due; puts it on the board when asked to.
 void AnswerMove(bool putOwnStone);
-// A new game from the position lines that follow, closed by DONE: true once
-// DONE is read.
-bool ReadPosition();
 // The search's hook during protocol searches: takes in the input that arrived
 // (a stop, new time limits and END act at once) and reports each new
 // iteration's best move when asked to.

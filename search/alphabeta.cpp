@@ -40,6 +40,7 @@ bool ScoreMove(int16_t ply, MoveRecord* m, int16_t& alpha, int16_t beta) {
 // opponent's threat was forbidden.
 template <typename SearchChild>
 int16_t SearchMoves(int16_t ply, int16_t alpha, int16_t beta, SearchChild searchChild) {
+  if (ply == 0) FilterRootMoves();
   MoveRecord* m = GetFirstMove();
   if (m == nullptr) return NoAnswerLeft() ? static_cast<int16_t>(-kWinScore) : StaticValue();
   if (m->value != 0) {

@@ -1,6 +1,7 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "evaluation/board.h"
 #include "evaluation/evaluate.h"
@@ -10,7 +11,7 @@
 
 int32_t searchTimeout = 0;
 int32_t matchTimeout = 0;
-int32_t maxNodes = 0;
+int64_t maxNodes = 0;
 SearchHook searchHook = nullptr;
 
 std::chrono::steady_clock::time_point startTime;
@@ -20,8 +21,8 @@ int16_t stopSearch = 0;
 
 int16_t depthReached = -1;
 
-int32_t nbExaminedMoves = 0;
-int32_t nbExaminedMovesLastPly = 0;
+int64_t nbExaminedMoves = 0;
+int64_t nbExaminedMovesLastPly = 0;
 int32_t nbCutoffs = 0;
 int32_t nbHTSuccessfulHits = 0;
 int32_t nbHTFailureHits = 0;
@@ -30,13 +31,16 @@ int16_t plyReached = -1;
 
 namespace {
 
+bool excludedRootMove[kBoardCells] = {};
+int16_t nbExcludedRootMoves = 0;
+
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
 
 void CallSearchHook() {
   if (searchHook != nullptr) searchHook();
 }
 
-void TakeIteration(int16_t depth, int32_t examinedBefore) {
+void TakeIteration(int16_t depth, int64_t examinedBefore) {
   TakeResults();
   depthReached = depth;
   nbExaminedMovesLastPly = nbExaminedMoves - examinedBefore;
@@ -49,6 +53,7 @@ void TakeIteration(int16_t depth, int32_t examinedBefore) {
 void TakeUnsearchedMove() {
   pMoveBuffer->bestLineLength = 0;
   GenerateMoves();
+  FilterRootMoves();
   if (pMoveBuffer->count == 0) {
     const bool lost = NoAnswerLeft();
     TakeLeastBadSquare();
@@ -73,6 +78,27 @@ int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs) {
   const int64_t perMove = int64_t{searchTimeoutMs} - kTimeMargin;
   const int64_t perMatchShare = int64_t{matchTimeoutMs} / kMovesPerMatchBudget - kTimeMargin;
   return std::min(perMove, perMatchShare);
+}
+
+void ExcludeRootMove(int16_t squareIndex) {
+  if (excludedRootMove[squareIndex]) return;
+  excludedRootMove[squareIndex] = true;
+  ++nbExcludedRootMoves;
+}
+
+void ClearExcludedRootMoves() {
+  std::fill(std::begin(excludedRootMove), std::end(excludedRootMove), false);
+  nbExcludedRootMoves = 0;
+}
+
+void FilterRootMoves() {
+  if (nbExcludedRootMoves == 0) return;
+  MoveBuffer& b = *pMoveBuffer;
+  int16_t kept = 0;
+  for (int16_t i = 0; i < b.count; ++i) {
+    if (!excludedRootMove[b.moves[i].squareIndex]) b.moves[kept++] = b.moves[i];
+  }
+  b.count = kept;
 }
 
 void InitializeSearch() {
@@ -127,7 +153,7 @@ void TakeResults() {
 void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
   InitializeSearch();
   if (iterative == 0) {
-    const int32_t before = nbExaminedMoves;
+    const int64_t before = nbExaminedMoves;
     AlphaBeta(0, maxDepth, -kWinScore, kWinScore);
     TakeIteration(maxDepth, before);
     if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth)) TakeUnsearchedMove();
@@ -135,7 +161,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     return;
   }
   for (int16_t depth = 1; depth <= maxDepth; ++depth) {
-    const int32_t before = nbExaminedMoves;
+    const int64_t before = nbExaminedMoves;
     AlphaBeta(0, depth, -kWinScore, kWinScore);
     CheckTimeout();
     // An iteration cut short by the clock is discarded.

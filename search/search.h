@@ -8,7 +8,8 @@
 extern int32_t searchTimeout;  // per move
 extern int32_t matchTimeout;   // rest of the match; a fifteenth of it per move
 // Moves a search may make before it stops, as it stops on time; 0: no limit.
-extern int32_t maxNodes;
+// In 64 bits, as a search without a time limit passes 2^32 moves in minutes.
+extern int64_t maxNodes;
 
 // Time state. startTime is the monotonic-clock instant the search began;
 // elapsedTime the milliseconds from it to the last clock sample.
@@ -20,8 +21,9 @@ extern int16_t stopSearch;
 extern int16_t depthReached;
 
 // Statistics, zeroed at the start of every search.
-extern int32_t nbExaminedMoves;
-extern int32_t nbExaminedMovesLastPly;
+// The moves made, in 64 bits: an analysis of half an hour makes billions.
+extern int64_t nbExaminedMoves;
+extern int64_t nbExaminedMovesLastPly;
 extern int32_t nbCutoffs;
 extern int32_t nbHTSuccessfulHits;
 extern int32_t nbHTFailureHits;
@@ -55,6 +57,13 @@ extern SearchHook searchHook;
 // move limit and a fifteenth of the match, less the margin. At or below 0 a
 // search stops at its first clock sample once it has a move.
 int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs);
+
+// Root moves that the coming searches leave out, so that a search finds the
+// best move among the others (board programs' candidate lists); none unless
+// set. FilterRootMoves drops them from the move buffer of ply 0.
+void ExcludeRootMove(int16_t squareIndex);
+void ClearExcludedRootMoves();
+void FilterRootMoves();
 void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
 void InitializeSearch();
 int16_t CheckTimeout();

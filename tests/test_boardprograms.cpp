@@ -157,7 +157,7 @@ TEST(YixinBoard, DatabaseBlocksAreReadAndDropped) {
   // A list that lacks its done gives the next command back.
   yixin.Expect("yxblockpath\n3,3\nSTART 15", {"OK"});
   // A query block sent while the engine thinks is kept, and dropped, after the answer.
-  yixin.Expect("INFO timeout_turn 300\nbegin\nyxquerydatabaseallt\n7,7\ndone\nyxbalanceone 3",
+  yixin.Expect("INFO timeout_turn 300\nbegin\nyxquerydatabaseallt\n7,7\ndone\nyxnosuchcommand 3",
                {kMove, "ERROR unknown command"});
 }
 

@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"
 #include "movegen/movegenerator.h"
-#include "protocol/boardprograms.h"
+#include "protocol/analysis.h"
 #include "protocol/pipe.h"
 #include "search/search.h"
 #include "tests/squares.h"
@@ -17,10 +18,10 @@ namespace {
 // Every output of one reading call, in argument order.
 std::vector<int> Read(bool bestLine, int16_t i) {
   int16_t x = 1, y = 1, who = 1, value = 1, vct = 1;
-  int32_t nodes = 1;
+  int64_t nodes = 1;
   bestLine ? Tessel_GetBestLine(i, &x, &y, &who, &value, &vct)
            : Tessel_GetPossibleMove(i, &x, &y, &who, &value, &nodes);
-  return {x, y, who, value, bestLine ? vct : nodes};
+  return {x, y, who, value, bestLine ? vct : static_cast<int>(nodes)};
 }
 const std::vector<int> kZeroEntry = {-5, -5, 0, 0, 0};  // an all-zero best-line record
 
@@ -68,6 +69,26 @@ TEST(StatusLine, NamesTheBestMoveAndTheSearchFigures) {
   EXPECT_STREQ(line, "MESSAGE [3,7]: value=12, depth=4, time=1.5s, nodes=3kN (2kN/s)\n");
   std::fclose(pipeOutput);
   pipeOutput = nullptr;
+}
+
+// The status line's figures past 2^32 moves: 25 minutes of analysis at about
+// 53 million moves a second, whose count once wrapped to 80296kN.
+TEST(StatusLine, CountsBeyond32Bits) {
+  struct Case {
+    int64_t nodes;
+    double ms;
+    const char* figures;
+  };
+  const Case cases[] = {
+      {80296000000, 1500000, "time=1500.0s, nodes=80296000kN (53531kN/s)"},
+      {int64_t{1} << 32, 60000, "time=60.0s, nodes=4294967kN (71583kN/s)"},
+      {4294967295 + 1000, 1000, "time=1.0s, nodes=4294968kN (4294968kN/s)"},
+      {0, 0, "time=0.0s, nodes=0kN (0kN/s)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatStatusLine(3, 7, -12, 9, c.ms, c.nodes),
+              std::string("MESSAGE [3,7]: value=-12, depth=9, ") + c.figures);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/tessel.h"
@@ -137,7 +138,7 @@ TEST(Search, TimeOutKeepsTheLastIterationAndSearchesReproduce) {
     for (int move = 0; move < 4; ++move) {
       Tessel_Search(move ? 2 : depth, 0, 1);
       EXPECT_TRUE(move > 0 || RootMoves() == stopped) << "depth " << depth;
-      run.insert(run.end(), {Best().squareIndex, Best().value, nbExaminedMoves, depthReached});
+      run.insert(run.end(), {Best().squareIndex, Best().value, static_cast<int>(nbExaminedMoves), depthReached});
       Tessel_PutSymbol(BestStone().first, BestStone().second);
     }
   }
@@ -177,7 +178,7 @@ TEST(Search, StatisticsAndRootSubtrees) {
   int64_t subtrees = 0;
   for (int16_t i = 0; i < Tessel_GetNbPossibleMoves(); ++i) {
     int16_t x, y, side, value;
-    int32_t nodes;
+    int64_t nodes;
     Tessel_GetPossibleMove(i, &x, &y, &side, &value, &nodes);
     const MoveRecord& m = resultMoveBuffer.moves[i];
     EXPECT_TRUE(m.squareIndex == SquareIndex(x, y) && side == 1 && value == m.value) << i;
@@ -234,6 +235,57 @@ TEST(Search, FirstIterationThatOutgrowsTheBudgetIsStopped) {
   EXPECT_EQ(square[Best().squareIndex].symbol, kEmpty);
   EXPECT_EQ(Best().squareIndex, moveBuffer[0].moves[0].squareIndex);
   EXPECT_EQ(nbSymbolsPlaced, stones);
+}
+
+}  // namespace
+
+namespace {
+
+// The moves made are counted in 64 bits everywhere they go: a search without
+// a time limit makes 2^32 of them within about twenty minutes.
+static_assert(std::is_same_v<decltype(nbExaminedMoves), int64_t>);
+static_assert(std::is_same_v<decltype(nbExaminedMovesLastPly), int64_t>);
+static_assert(std::is_same_v<decltype(maxNodes), int64_t>);
+static_assert(std::is_same_v<decltype(MoveRecord::nbExaminedBefore), int64_t>);
+static_assert(std::is_same_v<decltype(MoveRecord::nbExaminedAfter), int64_t>);
+
+// The move cap past 2^32, set the way a board program sets it, stops a search
+// at its count and not at the count's 32-bit remainder.
+TEST(Search, MoveCapAndCountBeyond32Bits) {
+  Clock clock;
+  ParseStdin("INFO max_node 6000000000");
+  EXPECT_EQ(maxNodes, 6000000000);
+  InitializeSearch();
+  for (int64_t count : {int64_t{6000000000} - 1, int64_t{1} << 32, int64_t{6000000000} - (int64_t{1} << 32)}) {
+    nbExaminedMoves = count;
+    EXPECT_EQ(CheckTimeout(), 0) << count;
+  }
+  nbExaminedMoves = 6000000000;
+  EXPECT_EQ(CheckTimeout(), 1);
+  ParseStdin("INFO max_node 0");
+  EXPECT_EQ(maxNodes, 0);
+}
+
+// Root moves left out: the search gives the best of the others, and once
+// they are cleared the same best move as before.
+TEST(Search, ExcludedRootMovesAreLeftOut) {
+  Clock clock;
+  Build(kQuietP1, kQuietP2, 1);
+  Tessel_Search(2, 0, 1);
+  const int16_t best = Best().squareIndex;
+  std::vector<int16_t> excluded = {best};
+  for (int k = 0; k < 3; ++k) {
+    for (int16_t square : excluded) ExcludeRootMove(square);
+    Tessel_Search(2, 0, 1);
+    ASSERT_EQ(Tessel_GetBestLineLength(), 1);
+    EXPECT_EQ(std::count(excluded.begin(), excluded.end(), Best().squareIndex), 0);
+    for (int16_t i = 0; i < resultMoveBuffer.count; ++i)
+      EXPECT_EQ(std::count(excluded.begin(), excluded.end(), resultMoveBuffer.moves[i].squareIndex), 0);
+    excluded.push_back(Best().squareIndex);
+    ClearExcludedRootMoves();
+  }
+  Tessel_Search(2, 0, 1);
+  EXPECT_EQ(Best().squareIndex, best);
 }
 
 }  // namespace

@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     Tessel_GetBestLine(0, &x, &y, &player, &value, &vctMove);
     char move[16];
     std::snprintf(move, sizeof move, "%d,%d", x, y);
-    std::printf("%-34s %6s %2d/%-2d %11d %9.1f\n", p.name, move, depthReached, depth,
-                nbExaminedMoves, ms);
+    std::printf("%-34s %6s %2d/%-2d %11lld %9.1f\n", p.name, move, depthReached, depth,
+                static_cast<long long>(nbExaminedMoves), ms);
     totalMoves += nbExaminedMoves;
     signature = Fold(Fold(Fold(signature, uint16_t(x)), uint16_t(y)), uint32_t(nbExaminedMoves));
     totalMs += ms;

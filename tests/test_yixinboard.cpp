@@ -1,0 +1,431 @@
+// Yixin-Board's use of the engine beyond the game commands, through the real
+// executable: a new game while the engine thinks, the analysis lines that its
+// analysis view draws (INFO show_detail bits), the candidate searches
+// (yxnbest, yxsearchdefend, yxbalanceone, yxbalancetwo) and every other
+// command that it sends, each exactly as its source writes it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/harness/manager.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Lines = std::vector<std::string>;
+
+const std::string kAbout(kAboutLine);
+// Yixin-Board's default level: no time limit at all.
+const std::string kUnlimited =
+    "INFO timeout_turn 2000000\nINFO timeout_match 100000000\nINFO time_left 100000000\n"
+    "INFO max_depth 225";
+// Three stones on 15 x 15; the engine, second to move, answers. Searching it
+// to the full depth takes minutes.
+const std::string kQuietBoard = "start 15\nboard\n7,7,2\n8,8,1\n6,8,2\ndone";
+// The same stones loaded without an answer; player 2 is to move.
+const std::string kQuietYxBoard = "start 15\nyxboard\n7,7,2\n8,8,1\n6,8,2\ndone";
+constexpr int kWin = 30000;
+// Bound on the answer after a stop; an unheeded one leaves the search running
+// for minutes, and wine and a loaded machine need the margin.
+constexpr double kStopBoundMs = 1500;
+
+// The lines of one analysis block, INFO PV i up to INFO PV DONE.
+struct Block {
+  std::map<std::string, std::string> info;
+  int Int(const std::string& key) const { return std::atoi(info.at(key).c_str()); }
+  // EVAL as a number: +M<n> and -M<n> count as the win and the loss.
+  int Eval() const {
+    const std::string& e = info.at("EVAL");
+    if (e.starts_with("+M")) return kWin;
+    if (e.starts_with("-M")) return -kWin;
+    return std::atoi(e.c_str());
+  }
+  std::string Line() const { return info.at("BESTLINE"); }
+};
+
+// Everything the engine wrote up to and with its answer.
+struct Reply {
+  Lines before;  // MESSAGE and INFO lines
+  std::string answer;
+
+  std::vector<Block> Blocks() const {
+    std::vector<Block> blocks;
+    for (const std::string& line : before) {
+      if (!line.starts_with("INFO ")) continue;
+      const size_t space = line.find(' ', 5);
+      const std::string key = line.substr(5, space - 5), value = line.substr(space + 1);
+      // INFO PV i opens a block (kept as INDEX), INFO PV DONE closes it.
+      const bool opens = key == "PV" && value != "DONE";
+      if (opens) blocks.emplace_back();
+      EXPECT_FALSE(blocks.empty()) << line;
+      if (!blocks.empty()) blocks.back().info[opens ? "INDEX" : key] = value;
+    }
+    return blocks;
+  }
+  // The blocks of the deepest depth written.
+  std::vector<Block> LastDepth() const {
+    std::vector<Block> all = Blocks(), last;
+    for (const Block& b : all) {
+      if (b.Int("DEPTH") == all.back().Int("DEPTH")) last.push_back(b);
+    }
+    return last;
+  }
+  int Count(const std::string& prefix) const {
+    return static_cast<int>(std::count_if(
+        before.begin(), before.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
+  }
+};
+
+class Yixin {
+ public:
+  // Writes the lines and reads up to the first line that is neither a MESSAGE
+  // nor an INFO line nor the OK of a new game: the answer.
+  Reply Send(const std::string& lines) {
+    EXPECT_TRUE(engine_.WriteLine(lines));
+    return Read();
+  }
+  Reply Read(int timeoutMs = 60000) {
+    Reply reply;
+    while (std::optional<std::string> line = engine_.ReadLine(timeoutMs)) {
+      if (*line == "OK") continue;
+      if (!line->starts_with("MESSAGE") && !line->starts_with("INFO ")) {
+        reply.answer = *line;
+        return reply;
+      }
+      reply.before.push_back(*line);
+    }
+    reply.answer = "(no reply)";
+    return reply;
+  }
+  // Writes the lines, which must be answered with nothing at all but the OK
+  // of each new game.
+  void Silent(const std::string& lines) {
+    ASSERT_TRUE(engine_.WriteLine(lines));
+    for (size_t at = 0; at != std::string::npos; at = lines.find('\n', at + 1)) {
+      if (lines.compare(at == 0 ? 0 : at + 1, 6, "start ") == 0) {
+        EXPECT_EQ(engine_.ReadLine().value_or("(no reply)"), "OK") << "after: " << lines;
+      }
+    }
+    EXPECT_EQ(engine_.Ask("ABOUT").value_or("(no reply)"), kAbout) << "after: " << lines;
+  }
+  EngineProcess& engine() { return engine_; }
+
+ private:
+  EngineProcess engine_;
+};
+
+bool IsMove(const std::string& text, int side = 15) {
+  int x, y;
+  return ParseMoveReply(text, &x, &y, side, side);
+}
+
+// A new game while the engine thinks: Yixin-Board sends no stop, but counts
+// on one answer for the search it leaves and drops it (new_game's
+// isneedomit). So the old search answers at once, before the new commands,
+// and every later answer belongs to the position it was asked on. This is the
+// replay of issue 21, where a stale answer came back for the human's move.
+TEST(YixinBoard, NewGameWhileThinkingAnswersTheOldSearchAtOnce) {
+  Yixin yixin;
+  EngineProcess& engine = yixin.engine();
+  ASSERT_TRUE(engine.WriteLine(kUnlimited + "\nstart 15\nboard\n7,7,2\ndone"));
+  EXPECT_EQ(engine.ReadLine(), "OK");
+  EXPECT_EQ(engine.ReadLine(2000), std::nullopt);  // thinking, without a time limit
+  const Clock::time_point sent = Clock::now();
+  const Reply old = yixin.Send("start 15\nyxboard\ndone\nstart 15\nboard\n7,7,2\ndone");
+  const std::chrono::duration<double, std::milli> took = Clock::now() - sent;
+  EXPECT_LT(took.count(), kStopBoundMs);
+  EXPECT_TRUE(IsMove(old.answer)) << old.answer;
+  EXPECT_EQ(engine.ReadLine(), "OK");
+  EXPECT_EQ(engine.ReadLine(), "OK");
+  EXPECT_EQ(engine.ReadLine(1000), std::nullopt);  // the new position is being searched
+  const Reply fresh = yixin.Send("yxstop");
+  EXPECT_TRUE(IsMove(fresh.answer) && fresh.answer != "7,7") << fresh.answer;
+  // The same position again, stopped at once, then the human's move.
+  EXPECT_EQ(engine.Ask("start 15\nboard\n7,7,2\ndone\nyxstop"), "OK");
+  const std::string own = yixin.Read().answer;
+  EXPECT_TRUE(IsMove(own) && own != "7,7") << own;
+  const std::string last = yixin.Send("turn 8,8\nyxstop").answer;
+  EXPECT_TRUE(IsMove(last)) << last;
+  EXPECT_TRUE(last != "7,7" && last != "8,8" && last != own) << last << " after " << own;
+  yixin.Silent("yxstop");
+}
+
+// Every command that brings a new position stops a search at once with the
+// answer so far, then is performed; what it answers itself follows.
+TEST(BoardPrograms, NewPositionStopsTheSearchThenIsPerformed) {
+  struct Case {
+    std::string lines;
+    Lines replies;  // after the stopped search's answer; "<move>": any move
+  };
+  const Case cases[] = {
+      {"START 15", {"OK"}},         {"RECTSTART 15,12", {"OK"}},        {"RESTART", {"OK"}},
+      {"YXBOARD\n1,1,1\nDONE", {}}, {"BOARD\n1,1,2\nDONE", {"<move>"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Yixin yixin;
+    EngineProcess& engine = yixin.engine();
+    ASSERT_TRUE(engine.WriteLine(kUnlimited + "\n" + kQuietBoard));
+    EXPECT_EQ(engine.ReadLine(), "OK");
+    EXPECT_EQ(engine.ReadLine(1000), std::nullopt);
+    const Clock::time_point sent = Clock::now();
+    // The new limit reaches the search at once too, for the new position's.
+    const Reply stopped = yixin.Send(c.lines + "\nINFO timeout_turn 300");
+    const std::chrono::duration<double, std::milli> took = Clock::now() - sent;
+    EXPECT_LT(took.count(), kStopBoundMs);
+    EXPECT_TRUE(IsMove(stopped.answer)) << stopped.answer;
+    for (const std::string& want : c.replies) {
+      const std::string got = engine.ReadLine().value_or("(no reply)");
+      EXPECT_TRUE(want == "<move>" ? IsMove(got) : got == want) << got;
+    }
+    // The new position is in play: its stone is taken.
+    if (c.lines.find("1,1") != std::string::npos) {
+      EXPECT_EQ(engine.Ask("turn 1,1"), "ERROR square is occupied");
+    }
+    yixin.Silent("yxstop");
+  }
+}
+
+// show_detail bits: 1 the realtime mark of each iteration, 2 a detail block
+// and a log line per iteration; either brings the status line. Without them
+// only the answer is written.
+TEST(BoardPrograms, ShowDetailBitsChooseTheAnalysisLines) {
+  for (int bits : {0, 1, 2, 3}) {
+    SCOPED_TRACE(bits);
+    Yixin yixin;
+    yixin.Silent("INFO show_detail " + std::to_string(bits) + "\nINFO max_depth 3");
+    const Reply reply = yixin.Send(kQuietBoard);
+    ASSERT_TRUE(IsMove(reply.answer)) << reply.answer;
+    const int iterations = 3;
+    EXPECT_EQ(reply.Count("MESSAGE REALTIME BEST "), bits & 1 ? iterations : 0);
+    EXPECT_EQ(reply.Count("MESSAGE depth="), bits & 2 ? iterations : 0);
+    EXPECT_EQ(reply.Count("MESSAGE ["), bits != 0 ? 1 : 0);
+    const std::vector<Block> blocks = reply.Blocks();
+    ASSERT_EQ(blocks.size(), size_t(bits & 2 ? iterations : 0));
+    EXPECT_EQ(reply.before.size(), size_t(reply.Count("MESSAGE") + 12 * blocks.size()));
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      const Block& b = blocks[i];
+      EXPECT_TRUE(b.Int("INDEX") == 0 && b.Int("NUMPV") == 1 && b.Int("DEPTH") == int(i) + 1);
+      EXPECT_TRUE(b.info.at("PV") == "DONE" && IsMove(b.Line())) << b.Line();
+      for (const char* key : {"SELDEPTH", "NODES", "TOTALNODES", "TOTALTIME", "SPEED", "WINRATE"})
+        EXPECT_TRUE(b.info.contains(key)) << key;
+    }
+    if (blocks.empty()) continue;
+    // The last block is the answer's, its value the side to move's: the
+    // status line gives player 1's, and the engine is player 2 here.
+    const Block& last = blocks.back();
+    EXPECT_EQ(last.Line(), reply.answer);
+    const std::string status = reply.before[reply.before.size() - 1];
+    EXPECT_TRUE(status.starts_with("MESSAGE [" + reply.answer +
+                                   "]: value=" + std::to_string(-last.Eval()) + ","))
+        << status;
+  }
+}
+
+// WINRATE is a monotonic map of EVAL, 0.5 at 0; a found win reads +M<n> with
+// a win rate near 1: +M1 for the five itself, more for a four that wins.
+TEST(BoardPrograms, EvalAndWinRateAgreeAndWinsReadAsMate) {
+  Yixin yixin;
+  yixin.Silent("INFO show_detail 2\nINFO max_depth 4");
+  std::vector<std::pair<int, double>> seen;
+  for (const std::string& position :
+       {kQuietBoard, std::string("start 15\nboard\n7,7,2\n8,7,1\ndone")}) {
+    for (const Block& b : yixin.Send(position).Blocks())
+      seen.emplace_back(b.Eval(), std::stod(b.info.at("WINRATE")));
+  }
+  ASSERT_GE(seen.size(), 4u);
+  std::sort(seen.begin(), seen.end());
+  for (size_t i = 0; i < seen.size(); ++i) {
+    const auto [eval, rate] = seen[i];
+    EXPECT_TRUE(rate > 0 && rate < 1.0001 && (eval > 0) == (rate > 0.5) &&
+                (eval < 0) == (rate < 0.5))
+        << eval << " " << rate;
+    if (i > 0) {
+      EXPECT_LE(seen[i - 1].second, rate) << eval;
+    }
+  }
+  struct Win {
+    std::string position, answer, eval;
+  };
+  const Win wins[] = {
+      // Four stones in a row on row 3: the five.
+      {"start 15\nboard\n0,3,1\n0,9,2\n1,3,1\n1,9,2\n2,3,1\n13,13,2\n3,3,1\n13,11,2\ndone", "4,3",
+       "+M1"},
+      // An open three: the open four, then the five.
+      {"start 15\nboard\n5,7,1\n0,0,2\n6,7,1\n0,14,2\n7,7,1\n14,0,2\ndone", "", "+M2"},
+  };
+  for (const Win& w : wins) {
+    const Reply reply = yixin.Send(w.position);
+    const std::vector<Block> blocks = reply.Blocks();
+    ASSERT_FALSE(blocks.empty());
+    if (!w.answer.empty()) {
+      EXPECT_EQ(reply.answer, w.answer);
+    }
+    EXPECT_EQ(blocks.back().info.at("EVAL"), w.eval) << reply.answer;
+    EXPECT_GE(std::stod(blocks.back().info.at("WINRATE")), 0.99);
+    EXPECT_EQ(blocks.back().Line(), reply.answer);
+  }
+}
+
+// yxnbest 3: at every depth three different candidates, best first, the
+// answer the best of the deepest; nothing is played, and BEST answers as
+// before.
+TEST(YixinBoard, NBestSearchesThreeCandidatesAndAnswersTheBest) {
+  Yixin yixin;
+  yixin.Silent("INFO show_detail 3\nINFO max_depth 3\n" + kQuietYxBoard);
+  const std::string best = yixin.Send("BEST 1").answer;
+  const Reply reply = yixin.Send("yxnbest 3");
+  const std::vector<Block> blocks = reply.Blocks();
+  ASSERT_EQ(blocks.size(), 9u);  // three depths of three
+  for (int depth = 1; depth <= 3; ++depth) {
+    std::set<std::string> lines;
+    for (int k = 0; k < 3; ++k) {
+      const Block& b = blocks[3 * (depth - 1) + k];
+      EXPECT_TRUE(b.Int("DEPTH") == depth && b.Int("INDEX") == k && b.Int("NUMPV") == 3);
+      lines.insert(b.Line());
+      if (k > 0) {
+        EXPECT_LE(b.Eval(), blocks[3 * (depth - 1) + k - 1].Eval()) << depth;
+      }
+    }
+    EXPECT_EQ(lines.size(), 3u) << depth;
+  }
+  EXPECT_EQ(reply.answer, blocks[6].Line());
+  // One realtime mark per depth, of its best candidate.
+  Lines marks;
+  for (const std::string& line : reply.before) {
+    if (line.starts_with("MESSAGE REALTIME BEST ")) marks.push_back(line.substr(22));
+  }
+  EXPECT_EQ(marks, (Lines{blocks[0].Line(), blocks[3].Line(), blocks[6].Line()}));
+  EXPECT_EQ(yixin.Send("BEST 1").answer, best);
+  // The stones stay as loaded: player 2's answer square is still free.
+  EXPECT_TRUE(IsMove(yixin.Send("turn " + reply.answer).answer));
+}
+
+// yxsearchdefend facing an open three: the candidates shown are those that
+// do not lose, best first, and the answer is the first.
+TEST(YixinBoard, SearchDefendShowsTheMovesThatDoNotLose) {
+  Yixin yixin;
+  yixin.Silent(
+      "INFO show_detail 2\nINFO max_depth 3\n"
+      "start 15\nyxboard\n5,7,2\n5,5,1\n6,7,2\n9,11,1\n7,7,2\ndone");
+  const Reply reply = yixin.Send("yxsearchdefend");
+  const std::vector<Block> last = reply.LastDepth();
+  ASSERT_FALSE(last.empty());
+  EXPECT_EQ(reply.answer, last.front().Line());
+  const std::vector<Block> blocks = reply.Blocks();
+  for (const Block& b : blocks) {
+    EXPECT_FALSE(b.info.at("EVAL").starts_with("-M")) << b.Line();
+    EXPECT_EQ(b.Int("NUMPV"), std::count_if(blocks.begin(), blocks.end(), [&](const Block& o) {
+                return o.Int("DEPTH") == b.Int("DEPTH");
+              }));
+  }
+  // Every move that is not on the three's line loses at once.
+  for (const Block& b : last) {
+    int x, y;
+    ASSERT_TRUE(ParseMoveReply(b.Line(), &x, &y, 15, 15));
+    EXPECT_EQ(y, 7) << b.Line();
+  }
+}
+
+// The balance commands answer the candidate, or the pair of moves, whose
+// value after them is closest to the one asked for, as the blocks show it.
+TEST(YixinBoard, BalanceCommandsAnswerTheClosestValue) {
+  Yixin yixin;
+  yixin.Silent("INFO show_detail 2\nINFO max_depth 2\n" + kQuietYxBoard);
+  for (const char* command : {"yxbalanceone", "yxbalancetwo"}) {
+    for (int target : {-3000, 0, 500}) {
+      SCOPED_TRACE(std::string(command) + " " + std::to_string(target));
+      const Reply reply = yixin.Send(std::string(command) + " " + std::to_string(target));
+      const std::vector<Block> last = reply.LastDepth();
+      ASSERT_FALSE(last.empty());
+      const Block& closest =
+          *std::min_element(last.begin(), last.end(), [&](const Block& a, const Block& b) {
+            return std::abs(a.Eval() - target) < std::abs(b.Eval() - target);
+          });
+      EXPECT_EQ(reply.answer, closest.Line());
+      const bool two = std::string(command) == "yxbalancetwo";
+      const size_t space = reply.answer.find(' ');
+      EXPECT_EQ(space != std::string::npos, two) << reply.answer;
+      if (two) {
+        const std::string first = reply.answer.substr(0, space),
+                          second = reply.answer.substr(space + 1);
+        EXPECT_TRUE(IsMove(first) && IsMove(second) && first != second) << reply.answer;
+      }
+    }
+  }
+  // Nothing was played: player 2 is still to move on the loaded stones.
+  EXPECT_EQ(yixin.Send("turn 8,8").answer, "ERROR square is occupied");
+}
+
+// Every command that Yixin-Board sends besides the game and candidate ones,
+// as its source writes it: lists up to done, the comment box's text with done
+// on the same line, file names on the next line. None is answered.
+TEST(YixinBoard, EveryCommandItSendsIsAcceptedWithoutALine) {
+  Yixin yixin;
+  yixin.Silent("start 15\nyxboard\n7,7,1\ndone");
+  const std::string moves = "7,7\n8,8\n";
+  for (const std::string list :
+       {"yxquerydatabaseall", "yxquerydatabaseallt", "yxquerydatabaseone", "yxquerydatabasetext",
+        "yxdeletedatabaseone", "yxdeletedatabaseall", "yxdeletedatabaseall wlinsteprecursive 3",
+        "yxdeletedatabaseall nonwl", "yxsetbestmovedatabase", "yxclearbestmovedatabase",
+        "yxeditlabeldatabase 7,7 A", "yxeditlabeldatabase 7,7 ", "yxedittvddatabase 1 65 0 0",
+        "yxedittvddatabase 2 -1 120 0", "yxblock", "yxblockundo", "yxblockpath",
+        "yxblockpathundo"}) {
+    yixin.Silent(list + "\n" + moves + "done");
+    yixin.Silent(list + "\ndone");  // an empty board's list
+  }
+  // The comment box: no line break before the first move, or before done.
+  yixin.Silent("yxedittextdatabase \"a \\\"quoted\\\" done\\\\\"done");
+  yixin.Silent("yxedittextdatabase \"\"done");
+  yixin.Silent("yxedittextdatabase \"two words\"7,7\n8,8\ndone");
+  for (const std::string file :
+       {"yxsetdatabase", "yxhashdump", "yxhashload", "yxdbtopos", "yxdbtotxt", "yxdbtotxtall",
+        "yxtxttodb", "yxlibtodb", "yxdbmerge", "yxdbsplit"})
+    yixin.Silent(file + "\nC:\\Yixin\\data base.db");
+  yixin.Silent(
+      "yxshowinfo\nyxhashclear\nyxshowhashusage\nyxblockreset\nyxblockpathreset\n"
+      "yxsavedatabase\nyxdbcheck\nyxdbfix\nyxprintfeature\nyxdraw\nyxresign\n"
+      "yxforbid add 7 7 1\nyxforbid del 7 7 1\ninfo nbestsym 1\ninfo start_depth 3\n"
+      "info usedatabase 1\ninfo database_readonly 0\ninfo show_detail 3\nyxstop");
+  // The stones loaded at the start are still in play.
+  EXPECT_EQ(yixin.Send("turn 7,7").answer, "ERROR square is occupied");
+}
+
+// Swap2 and Soosorv openings are not played: one error line per step, the
+// step's list read whole.
+TEST(YixinBoard, OpeningRulesGetOneErrorLinePerStep) {
+  Yixin yixin;
+  const std::string refused =
+      "ERROR Swap2 and Soosorv openings are not supported: place the opening stones by hand";
+  EXPECT_EQ(yixin.engine().Ask("start 15\nyxswap2step1"), "OK");
+  EXPECT_EQ(yixin.engine().ReadLine(), refused);
+  for (const char* step : {"yxswap2step2", "yxswap2step3", "yxsoosorvstep1"})
+    EXPECT_EQ(yixin.engine().Ask(step), refused);
+  for (const char* step : {"yxsoosorvstep2", "yxsoosorvstep3", "yxsoosorvstep4 2",
+                           "yxsoosorvstep5 2", "yxsoosorvstep6"})
+    EXPECT_EQ(yixin.engine().Ask(std::string(step) + "\n7,7\n7,8\n8,8\ndone"), refused);
+  yixin.Silent("yxstop");
+}
+
+// Without show_detail the candidate commands write their answer alone, as
+// every search does.
+TEST(YixinBoard, WithoutShowDetailOnlyAnswers) {
+  Yixin yixin;
+  yixin.Silent("INFO show_detail 0\nINFO max_depth 2\n" + kQuietYxBoard);
+  for (const char* command :
+       {"yxnbest 3", "yxsearchdefend", "yxbalanceone 0", "yxbalancetwo 0", "BEST 1"}) {
+    const Reply reply = yixin.Send(command);
+    EXPECT_TRUE(reply.before.empty() && IsMove(reply.answer.substr(0, reply.answer.find(' '))))
+        << command << ": " << reply.answer;
+  }
+}
+
+}  // namespace
