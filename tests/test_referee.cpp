@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/tessel.h"
+#include "evaluation/board.h"
 #include "tools/harness/manager.h"
 #include "tools/harness/renju_reference.h"
 
@@ -206,9 +208,25 @@ const ForbiddenCase kForbiddenCases[] = {
 };
 // clang-format on
 
+// The engine's verdict on the same cells: the board laid out under renju, each
+// stone put with its own colour on move.
+bool EngineForbidden(const Cells& cells, std::pair<int, int> tried) {
+  const int side = static_cast<int>(cells.size());
+  EXPECT_TRUE(Tessel_SetBoardSize(int16_t(side), int16_t(side)));
+  for (int y = 0; y < side; ++y)
+    for (int x = 0; x < side; ++x) {
+      if (cells[y][x] == 3) Tessel_BlockSquare(int16_t(x), int16_t(y));
+      if (cells[y][x] != 1 && cells[y][x] != 2) continue;
+      whoIsOnMove = int16_t(cells[y][x]);
+      Tessel_PutSymbol(int16_t(x), int16_t(y));
+    }
+  return Tessel_IsForbidden(int16_t(tried.first), int16_t(tried.second));
+}
+
 // Every case on both board sizes and in all eight orientations, so that each
-// direction and each edge gets its turn.
+// direction and each edge gets its turn; the engine must agree.
 TEST(RenjuReference, DrawnPositions) {
+  Tessel_SetRule(::Rule::kRenju);
   for (const ForbiddenCase& c : kForbiddenCases) {
     for (int side : {15, 20}) {
       for (int symmetry = 0; symmetry < 8; ++symmetry) {
@@ -216,9 +234,13 @@ TEST(RenjuReference, DrawnPositions) {
         const Cells cells = Draw(c.drawing, side, symmetry, &tried);
         EXPECT_EQ(IsForbiddenReference(cells, tried.first, tried.second), c.forbidden)
             << c.name << ", board " << side << ", symmetry " << symmetry;
+        EXPECT_EQ(EngineForbidden(cells, tried), c.forbidden)
+            << "engine: " << c.name << ", board " << side << ", symmetry " << symmetry;
       }
     }
   }
+  Tessel_SetRule(::Rule::kFreestyle);
+  ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
 
 TEST(RenjuReference, OccupiedAndOffBoardSquaresAreNotForbidden) {
