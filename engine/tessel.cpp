@@ -9,6 +9,8 @@
 #include "search/historytable.h"
 #include "search/search.h"
 
+static_assert(kMaxSearchDepth <= kMaxPly, "a search ply beyond the move stack");
+
 namespace {
 
 int16_t initialized = 0;
@@ -36,6 +38,10 @@ int16_t IndexOf(int16_t x, int16_t y) {
   int16_t index = 0;
   ConvertXY_Offset_2_Index(x, y, index);
   return index;
+}
+
+bool OnLargestBoard(int16_t x, int16_t y) {
+  return x >= 0 && x < kBoardSide && y >= 0 && y < kBoardSide;
 }
 
 void PutGameStone(int16_t index) {
@@ -101,6 +107,20 @@ void Tessel_PutSymbol(int16_t x, int16_t y) {
   whoIsOnMove = static_cast<int16_t>(3 - whoIsOnMove);
 }
 
+void Tessel_PutStone(int16_t x, int16_t y, int16_t player) {
+  if (player != kPlayer1 && player != kPlayer2) return;
+  const int16_t toMove = whoIsOnMove;
+  whoIsOnMove = player;
+  Tessel_PutSymbol(x, y);
+  whoIsOnMove = toMove;
+}
+
+void Tessel_SetSideToMove(int16_t player) {
+  if (player != kPlayer1 && player != kPlayer2) return;
+  InitializeMoveGenerator();
+  whoIsOnMove = player;
+}
+
 void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
   Search(maxDepth, deepenSingleMove, iterative);
 }
@@ -144,6 +164,20 @@ int GameWon(int16_t squareIndex) {
   if (whoIsOnMove != kPlayer1 && whoIsOnMove != kPlayer2) return 0;
   if (squareIndex < 0 || squareIndex >= kBoardCells) return 0;
   return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
+}
+
+void Tessel_BarSquare(int16_t x, int16_t y) {
+  if (OnLargestBoard(x, y)) BarRootMove(IndexOf(x, y));
+}
+
+void Tessel_UnbarSquare(int16_t x, int16_t y) {
+  if (OnLargestBoard(x, y)) UnbarRootMove(IndexOf(x, y));
+}
+
+void Tessel_ClearBarredSquares() { ClearBarredRootMoves(); }
+
+bool Tessel_IsBarred(int16_t x, int16_t y) {
+  return OnLargestBoard(x, y) && IsRootMoveBarred(IndexOf(x, y));
 }
 
 void Tessel_SetRule(Rule rule) {

@@ -11,6 +11,14 @@
 // player 1 to move; the settings stay.
 void Tessel_Initialize();
 void Tessel_PutSymbol(int16_t x, int16_t y);
+// Puts a stone of `player` (1 or 2) on the empty board square (x, y); the side
+// to move stays. Nothing happens for another player or square.
+void Tessel_PutStone(int16_t x, int16_t y, int16_t player);
+// Makes `player` (1 or 2) the side to move.
+void Tessel_SetSideToMove(int16_t player);
+// The deepest full-width search the move stack holds: a ply for every one of
+// its buffers, without room left for a threat sequence beyond.
+constexpr int16_t kMaxSearchDepth = 30;
 void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
 // A function of the front end that every search calls at each clock sample,
 // after each completed iteration and at its end, to take in input and report
@@ -41,6 +49,14 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height);
 // The side to move stays. False, and nothing changed, unless the square is
 // empty.
 bool Tessel_BlockSquare(int16_t x, int16_t y);
+// Bars the board square (x, y), 0..19 each, from every answer of the coming
+// searches, or takes the bar back, or every bar; bars last until taken back,
+// across new games. A barred square is answered only when every free square
+// is barred.
+void Tessel_BarSquare(int16_t x, int16_t y);
+void Tessel_UnbarSquare(int16_t x, int16_t y);
+void Tessel_ClearBarredSquares();
+bool Tessel_IsBarred(int16_t x, int16_t y);
 // The rule (freestyle by default). A process setting, kept by new games. A
 // change takes effect at once: the position in play is set up again from the
 // game's stones.

@@ -50,8 +50,12 @@ bool Allowed(int16_t index) {
   return square[index].symbol == kEmpty && !(BlackUnderRenju() && IsForbidden(index));
 }
 
+// A square for a first stone: allowed, and not left out of the root (the
+// board is empty only at the root).
+bool Answerable(int16_t index) { return Allowed(index) && !IsRootMoveLeftOut(index); }
+
 // Board squares nearest the centre first, ties by square index: the fallback
-// when the random central square is not allowed.
+// when the random central square is not answerable.
 int16_t NearestEmptyToCentre() {
   int16_t best = -1;
   int bestDistance = 0;
@@ -59,7 +63,7 @@ int16_t NearestEmptyToCentre() {
     for (int16_t x = 0; x < boardWidth; ++x) {
       int16_t index = 0;
       ConvertXY_Offset_2_Index(x, y, index);
-      if (!Allowed(index)) continue;
+      if (!Answerable(index)) continue;
       const int dx = 2 * x - (boardWidth - 1);
       const int dy = 2 * y - (boardHeight - 1);
       const int distance = dx * dx + dy * dy;
@@ -207,26 +211,42 @@ int16_t TakeMoveCategory(int16_t category, int16_t own) {
 }
 
 void TakeRandomSquares() {
+  // Renju opens on the centre: black's first stone goes there.
+  if (ruleInForce == Rule::kRenju && nbSymbolsPlaced == 0) {
+    const int16_t centre = NearestEmptyToCentre();
+    if (centre >= 0) InsertToMoveBuffer(centre, 0);
+    return;
+  }
   const int16_t x = RandomIn(CentralBandOf(boardWidth));
   const int16_t y = RandomIn(CentralBandOf(boardHeight));
   int16_t index = 0;
   ConvertXY_Offset_2_Index(x, y, index);
-  // Only a non-empty board can have the drawn square taken (or forbidden);
-  // never propose it.
-  if (!Allowed(index)) index = NearestEmptyToCentre();
+  // Only a non-empty board can have the drawn square taken (or forbidden),
+  // and a board program may have barred it; never propose it.
+  if (!Answerable(index)) index = NearestEmptyToCentre();
   if (index >= 0) InsertToMoveBuffer(index, 0);
 }
 
 void TakeLeastBadSquare() {
+  // Lower is better: a square the side to move may take; one forbidden to
+  // black, which loses the game; one left out of the root, which a board
+  // program barred; one both.
+  const auto badness = [](int16_t index) {
+    return (IsRootMoveLeftOut(index) ? 2 : 0) + (Allowed(index) ? 0 : 1);
+  };
   const CategoryList* lists = moveCategory[whoIsOnMove - 1];
-  int16_t mostUrgent = -1;
+  int16_t leastBad = -1;
+  int leastBadness = 0;
   for (int16_t c = 0; c < kOccupiedCategory; ++c) {
     for (const SquareNode* node = lists[c].first; node != nullptr; node = node->next) {
-      if (Allowed(node->squareIndex)) return InsertToMoveBuffer(node->squareIndex, 0);
-      if (mostUrgent < 0) mostUrgent = node->squareIndex;
+      const int b = badness(node->squareIndex);
+      if (leastBad >= 0 && b >= leastBadness) continue;
+      leastBad = node->squareIndex;
+      leastBadness = b;
+      if (b == 0) return InsertToMoveBuffer(leastBad, 0);
     }
   }
-  if (mostUrgent >= 0) InsertToMoveBuffer(mostUrgent, 0);
+  if (leastBad >= 0) InsertToMoveBuffer(leastBad, 0);
 }
 
 bool NoAnswerLeft() { return nbForbiddenAnswers > 0; }

@@ -56,11 +56,13 @@ void SetValue(int16_t value);
 // many passed, including any that a full buffer dropped.
 int16_t TakeMoveCategory(int16_t category, int16_t own);
 // A random square of the central band, or the allowed square nearest the
-// centre when that one is taken or forbidden.
+// centre when that one is taken or forbidden; under renju on a board without
+// stones, the centre (on an even side the square before the middle).
 void TakeRandomSquares();
-// The first allowed square of the side to move's lists, the most urgent
-// first; when every empty square is forbidden, the most urgent of them.
-// Nothing on a full board.
+// The first allowed square of the side to move's lists that the root does not
+// leave out, the most urgent first; when there is none, a forbidden square
+// not left out, then an allowed one left out, then any, the most urgent of
+// each. Nothing on a full board.
 void TakeLeastBadSquare();
 // The last generation left out every answer as forbidden (see above).
 bool NoAnswerLeft();

@@ -21,15 +21,22 @@ constexpr char kOpeningRefused[] =
 
 bool IsDone(const char* text) { return ParseCommandParameter("DONE", text) != nullptr; }
 
-// The moves of a list up to DONE, from the next line on. A line that is
-// neither a move nor DONE ends the list early and is performed as a command,
-// so that a list without its DONE cannot swallow the game.
-void SkipListLines() {
+// The moves of a list up to DONE, from the next line on, each given to
+// `take`. A line that is neither a move nor DONE ends the list early and is
+// performed as a command, so that a list without its DONE cannot swallow the
+// game.
+void ReadListLines(void (*take)(int16_t x, int16_t y)) {
   while (GetLine()) {
     if (IsDone(cmd)) return;
     int16_t v[2];
-    if (cmd[0] != '\0' && !ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
+    if (cmd[0] == '\0') continue;
+    if (!ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
+    take(v[0], v[1]);
   }
+}
+
+void SkipListLines() {
+  ReadListLines([](int16_t, int16_t) {});
 }
 
 // The text after a quoted string: a backslash escapes the next character.
@@ -78,14 +85,22 @@ void Accept(const char*) {}
 
 void SkipMoveList(const char*) { SkipListLines(); }
 
+void HandleBlock(const char*) { ReadListLines(Tessel_BarSquare); }
+
+void HandleBlockUndo(const char*) { ReadListLines(Tessel_UnbarSquare); }
+
+void HandleBlockReset(const char*) { Tessel_ClearBarredSquares(); }
+
 void SkipFileName(const char* argument) {
   if (*argument == '\0') GetLine();
 }
 
 // Yixin-Board writes the comment box's text without a line break after it:
-// the list's first move, or DONE when there is none, ends the same line.
+// the list's first move, or DONE when there is none, ends the same line. A
+// text that never closed was ended by a DONE of its own.
 void SkipTextAndMoveList(const char* argument) {
   const char* rest = AfterQuotedText(argument);
+  if (rest == nullptr) SendResponse(kParameterError);
   if (rest != nullptr && IsDone(rest)) return;
   SkipListLines();
 }

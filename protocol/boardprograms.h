@@ -10,6 +10,11 @@ void HandleShowForbid(const char* argument);
 void HandleStop(const char* argument);
 // A command that needs nothing from the engine.
 void Accept(const char* argument);
+// Yixin-Board's Block: the squares of the list that follows, up to DONE, are
+// barred from every answer, or taken back; or every bar is lifted.
+void HandleBlock(const char* argument);
+void HandleBlockUndo(const char* argument);
+void HandleBlockReset(const char* argument);
 // A command that carries a list of moves closed by DONE.
 void SkipMoveList(const char* argument);
 // A command whose file name follows on the next line, unless on its own.

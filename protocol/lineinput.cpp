@@ -3,6 +3,9 @@
 #include "protocol/lineinput.h"
 
 #include <deque>
+#include <strings.h>
+
+#include "protocol/parse.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -97,18 +100,85 @@ int ReadBytes(char* buffer, int size, bool wait) {
   return got > 0 ? static_cast<int>(got) : -1;
 }
 
+// Commands whose argument opens with a quoted text (\" and \\ escaped) that
+// may run over several lines: Yixin-Board's comment box, which sends line
+// breaks as they are.
+constexpr const char* kTextCommands[] = {"YXEDITTEXTDATABASE"};
+
+// A quoted text being read. Its characters are dropped, since no command uses
+// them, so that a text of any length takes no memory and none of its lines
+// is ever taken for a command: the command's line reads `"` followed by what
+// comes after the closing quote. A text still open when a line of its own
+// reads DONE never closes; it ends there, its command line keeping the open
+// quote, and DONE becomes the next line.
+struct QuotedText {
+  bool open = false;
+  bool escaped = false;   // the character before was an escaping backslash
+  std::string lineStart;  // the first characters of the text's current line
+};
+QuotedText text;
+
+// Enough of a text line to tell DONE, with a CR after it, from a longer line.
+constexpr size_t kTextLineKept = 6;
+
+void EndLine() {
+  if (!partialLine.empty() && partialLine.back() == '\r') partialLine.pop_back();
+  lines.push_back(std::move(partialLine));
+  partialLine.clear();
+}
+
+// A quote that follows a text command's word and blanks opens a text.
+bool OpensText(char c) {
+  if (c != '"') return false;
+  for (const char* name : kTextCommands) {
+    const char* argument = ParseCommandParameter(name, partialLine.c_str());
+    if (argument != nullptr && *argument == '\0') return true;
+  }
+  return false;
+}
+
+bool IsLoneDone(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return strcasecmp(line.c_str(), "DONE") == 0;
+}
+
+void ReadTextCharacter(char c) {
+  if (c == '\n') {
+    text.escaped = false;
+    if (IsLoneDone(text.lineStart)) {
+      text.open = false;
+      EndLine();
+      partialLine = "DONE";
+      EndLine();
+    }
+    text.lineStart.clear();
+    return;
+  }
+  if (text.lineStart.size() < kTextLineKept) text.lineStart.push_back(c);
+  if (text.escaped) {
+    text.escaped = false;
+  } else if (c == '\\') {
+    text.escaped = true;
+  } else if (c == '"') {
+    text.open = false;
+    partialLine.push_back(c);
+  }
+}
+
 // Splits bytes into lines: a line ends at LF, keeps its first kMaxLineLength
 // characters, and loses a CR that ends what was kept.
 void Split(const char* bytes, int count) {
   for (int i = 0; i < count; ++i) {
     const char c = bytes[i];
-    if (c != '\n') {
-      if (partialLine.size() < kMaxLineLength) partialLine.push_back(c);
-      continue;
+    if (text.open) {
+      ReadTextCharacter(c);
+    } else if (c == '\n') {
+      EndLine();
+    } else if (partialLine.size() < kMaxLineLength) {
+      // The text's first line is the command's, never a DONE of its own.
+      if (OpensText(c)) text = {true, false, "\""};
+      partialLine.push_back(c);
     }
-    if (!partialLine.empty() && partialLine.back() == '\r') partialLine.pop_back();
-    lines.push_back(std::move(partialLine));
-    partialLine.clear();
   }
 }
 
@@ -131,6 +201,7 @@ void ResetLineInput() {
   lines.clear();
   nbLinesOffered = 0;
   partialLine.clear();
+  text = {};
   inputEnded = false;
 }
 

@@ -20,7 +20,9 @@ extern FILE* pipeInput;
 void ResetLineInput();
 // The next line, without its line end (LF, or CR LF), cut to kMaxLineLength
 // characters; waits for it. False at the end of input; a last line without
-// a newline is dropped.
+// a newline is dropped. The quoted text of Yixin-Board's comment command is
+// read to its closing quote across any number of lines and dropped: its line
+// holds the command word, `""` and what follows the closing quote.
 bool ReadLine(std::string& line);
 // Reads all the input that waits, without blocking, and hands over, oldest
 // first, the complete lines for which `actsNow` is true; the others stay in

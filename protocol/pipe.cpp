@@ -26,6 +26,7 @@ const char* infotext =
 FILE* pipeOutput = nullptr;
 bool sessionEnded = false;
 int16_t protocolSearchDepth = kProtocolSearchDepth;
+int16_t deepestProtocolSearch = kMaxSearchDepth;
 
 namespace {
 
@@ -37,10 +38,12 @@ constexpr char kNoStone[] = "ERROR square is empty";
 constexpr char kBadBoardSize[] = "ERROR unsupported board size, sizes 5 to 20 are supported";
 constexpr char kOnlyForbidden[] =
     "MESSAGE every free square is forbidden for black: Tessel plays a forbidden move";
+constexpr char kOnlyBarred[] =
+    "MESSAGE every free square is blocked: Tessel plays a blocked square";
 constexpr char kOtherRule[] =
     "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
 
-// INFO max_depth: a cap on the depth of every search; 0 for none.
+// INFO max_depth: the depth limit of every search; 0 for the usual one.
 int32_t maxDepthSetting = 0;
 // INFO rule, and whether the next move answer must say that the game will be
 // freestyle after all: once for each change of the setting.
@@ -111,7 +114,8 @@ constexpr InfoKey kInfoKeys[] = {
     {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }, true},
     {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }, true},
     {"rule", [](const char* v) { ApplyRule(ReadInt32(v)); }, false},
-    // Caps that make searches reproducible and cheap; 0 lifts them.
+    // Limits that make searches reproducible and cheap, or, for a board
+    // program's analysis, deeper than usual; 0 restores the usual ones.
     {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
     {"max_node", [](const char* v) { maxNodes = std::max<int64_t>(ReadInt64(v), 0); }, false},
     {"show_detail", ApplyShowDetail, false},
@@ -256,11 +260,13 @@ constexpr Command kCommands[] = {
     {"YXBALANCEONE",             HandleBalanceOne,    true,        kWaits},
     {"YXBALANCETWO",             HandleBalanceTwo,    true,        kWaits},
     {"YXSHOWFORBID",             HandleShowForbid,    false,       kWaits},
+    {"YXBLOCK",                  HandleBlock,         false,       kWaits},
+    {"YXBLOCKUNDO",              HandleBlockUndo,     false,       kWaits},
+    {"YXBLOCKRESET",             HandleBlockReset,    false,       kWaits},
     // Settings and database commands without anything to read after them.
     {"YXSHOWINFO",               Accept,              false,       kWaits},
     {"YXHASHCLEAR",              Accept,              false,       kWaits},
     {"YXSHOWHASHUSAGE",          Accept,              false,       kWaits},
-    {"YXBLOCKRESET",             Accept,              false,       kWaits},
     {"YXBLOCKPATHRESET",         Accept,              false,       kWaits},
     {"YXSAVEDATABASE",           Accept,              false,       kWaits},
     {"YXDBCHECK",                Accept,              false,       kWaits},
@@ -291,8 +297,6 @@ constexpr Command kCommands[] = {
     {"YXCLEARBESTMOVEDATABASE",  SkipMoveList,        false,       kWaits},
     {"YXEDITLABELDATABASE",      SkipMoveList,        false,       kWaits},
     {"YXEDITTVDDATABASE",        SkipMoveList,        false,       kWaits},
-    {"YXBLOCK",                  SkipMoveList,        false,       kWaits},
-    {"YXBLOCKUNDO",              SkipMoveList,        false,       kWaits},
     {"YXBLOCKPATH",              SkipMoveList,        false,       kWaits},
     {"YXBLOCKPATHUNDO",          SkipMoveList,        false,       kWaits},
     // A quoted text, then the list; DONE may follow the text on its line.
@@ -397,8 +401,8 @@ void BestSquare(int16_t& x, int16_t& y) {
 }
 
 int16_t SearchDepth() {
-  if (maxDepthSetting <= 0 || maxDepthSetting >= protocolSearchDepth) return protocolSearchDepth;
-  return static_cast<int16_t>(maxDepthSetting);
+  if (maxDepthSetting <= 0) return protocolSearchDepth;
+  return static_cast<int16_t>(std::min<int32_t>(maxDepthSetting, deepestProtocolSearch));
 }
 
 bool RunProtocolSearch(void (*search)()) {
@@ -422,6 +426,8 @@ void AnswerMove(bool putOwnStone) {
   BestSquare(x, y);
   // Only when black has no other square left.
   if (whoIsOnMove == kPlayer1 && Tessel_IsForbidden(x, y)) SendResponse(kOnlyForbidden);
+  // Only when every free square is barred.
+  if (Tessel_IsBarred(x, y)) SendResponse(kOnlyBarred);
   SendSquare("", x, y);
   if (putOwnStone) Tessel_PutSymbol(x, y);
 }

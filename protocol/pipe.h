@@ -21,9 +21,11 @@ extern bool sessionEnded;
 // The deepest iteration of a protocol search: the move stack holds this many
 // full-width plies with room for the threat sequences beyond them.
 constexpr int16_t kProtocolSearchDepth = 10;
-// Depth limit of every protocol search; the fuzzer lowers it to keep each
+// Depth limit of every protocol search without a max_depth setting, and the
+// deepest that the setting may ask for; the fuzzer lowers both to keep each
 // command short.
 extern int16_t protocolSearchDepth;
+extern int16_t deepestProtocolSearch;
 
 // The whole session: initialise, then read and perform lines until END or
 // end of input. Returns the exit status, always 0. A checker given as
@@ -38,8 +40,9 @@ void SendResponse(const char* text);
 void SendSquare(const char* prefix, int16_t x, int16_t y);
 // The first square of the last search's best line.
 void BestSquare(int16_t& x, int16_t& y);
-// The depth limit of the coming search: the max_depth setting within
-// protocolSearchDepth.
+// The depth limit of the coming search: protocolSearchDepth, or the max_depth
+// setting within deepestProtocolSearch (a board program's analysis that runs
+// until it is stopped asks for more than the usual depth).
 int16_t SearchDepth();
 // Runs `search` as a protocol search, taking in the input that arrives
 // meanwhile, then writes the notes that are due. False when END arrived:

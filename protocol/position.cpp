@@ -26,12 +26,8 @@ class PositionLines {
     lines_[count_++] = {x, y, owner};
   }
 
-  // Squares owned by nobody are blocked first. The other third numbers name
+  // Squares owned by nobody are blocked first; the other third numbers name
   // the owners, 1 the engine and 2 its opponent, and the engine moves next.
-  // When a game can reach such a position (as many stones of each, or one
-  // more of the opponent's) the stones take the colours they name, put
-  // alternately in their listed order; otherwise they alternate in colour in
-  // the order listed.
   void Put() const {
     int16_t owned[4] = {};  // [0]: numbers other than 1, 2 and 3
     for (int16_t k = 0; k < count_; ++k) {
@@ -40,12 +36,32 @@ class PositionLines {
       if (owner == kNobodysStone) Tessel_BlockSquare(lines_[k].x, lines_[k].y);
     }
     const int16_t own = owned[kOwnStone], opponent = owned[kOpponentStone];
-    if (owned[0] != 0 || (opponent != own && opponent != own + 1)) {
-      for (int16_t k = 0; k < count_; ++k) {
-        if (lines_[k].owner != kNobodysStone) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
-      }
-      return;
+    if (owned[0] == 0 && owned[kNobodysStone] != 0) return PutContinuedGame();
+    if (owned[0] == 0 && (opponent == own || opponent == own + 1)) return PutInTurns(own, opponent);
+    PutAlternately();
+  }
+
+ private:
+  // A continuous game: the squares owned by nobody are the stones of lines
+  // completed earlier, and of fouls, which were played and keep their turns.
+  // So black is to move exactly when all the stones together are even in
+  // number, and the owned stones take the colours their numbers name however
+  // many each side has left.
+  void PutContinuedGame() const {
+    const int16_t engine = count_ % 2 == 0 ? kPlayer1 : kPlayer2;
+    for (int16_t k = 0; k < count_; ++k) {
+      const Line& line = lines_[k];
+      if (line.owner == kNobodysStone) continue;
+      Tessel_PutStone(line.x, line.y,
+                      line.owner == kOwnStone ? engine : static_cast<int16_t>(3 - engine));
     }
+    Tessel_SetSideToMove(engine);
+  }
+
+  // When a game can reach the position (as many stones of each, or one more
+  // of the opponent's) the stones take the colours they name, put
+  // alternately in their listed order.
+  void PutInTurns(int16_t own, int16_t opponent) const {
     int16_t next[3] = {0, 0, 0};  // per owner, the next of its lines to put
     int16_t mover = own == opponent ? kOwnStone : kOpponentStone;
     for (int16_t k = 0; k < own + opponent; ++k, mover = static_cast<int16_t>(3 - mover)) {
@@ -55,7 +71,13 @@ class PositionLines {
     }
   }
 
- private:
+  // Otherwise the stones alternate in colour in the order listed.
+  void PutAlternately() const {
+    for (int16_t k = 0; k < count_; ++k) {
+      if (lines_[k].owner != kNobodysStone) Tessel_PutSymbol(lines_[k].x, lines_[k].y);
+    }
+  }
+
   struct Line {
     int16_t x, y, owner;
   };

@@ -31,8 +31,36 @@ int16_t plyReached = -1;
 
 namespace {
 
-bool excludedRootMove[kBoardCells] = {};
-int16_t nbExcludedRootMoves = 0;
+// Root moves left out of the searches: a set of squares with its size, so
+// that the root filter costs nothing while both sets are empty.
+class RootSquares {
+ public:
+  void Add(int16_t squareIndex) {
+    if (member_[squareIndex]) return;
+    member_[squareIndex] = true;
+    ++count_;
+  }
+  void Remove(int16_t squareIndex) {
+    if (!member_[squareIndex]) return;
+    member_[squareIndex] = false;
+    --count_;
+  }
+  void Clear() {
+    std::fill(std::begin(member_), std::end(member_), false);
+    count_ = 0;
+  }
+  bool Contains(int16_t squareIndex) const { return member_[squareIndex]; }
+  bool Empty() const { return count_ == 0; }
+
+ private:
+  bool member_[kBoardCells] = {};
+  int16_t count_ = 0;
+};
+
+// The moves found so far by a candidate search, and the squares a board
+// program barred.
+RootSquares excludedRootMoves;
+RootSquares barredRootMoves;
 
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
 
@@ -65,10 +93,10 @@ void TakeUnsearchedMove() {
 
 // A search without a move to answer: stopped before its first iteration
 // ended, or, under renju, black lost at the root for want of an allowed
-// answer.
+// answer, or every candidate of the root barred.
 bool WithoutAnswer(int16_t maxDepth) {
   if (resultMoveBuffer.bestLineLength != 0 || maxDepth <= 0) return false;
-  return stopSearch != 0 || ruleInForce == Rule::kRenju;
+  return stopSearch != 0 || ruleInForce == Rule::kRenju || !barredRootMoves.Empty();
 }
 
 }  // namespace
@@ -80,23 +108,28 @@ int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs) {
   return std::min(perMove, perMatchShare);
 }
 
-void ExcludeRootMove(int16_t squareIndex) {
-  if (excludedRootMove[squareIndex]) return;
-  excludedRootMove[squareIndex] = true;
-  ++nbExcludedRootMoves;
-}
+void ExcludeRootMove(int16_t squareIndex) { excludedRootMoves.Add(squareIndex); }
 
-void ClearExcludedRootMoves() {
-  std::fill(std::begin(excludedRootMove), std::end(excludedRootMove), false);
-  nbExcludedRootMoves = 0;
+void ClearExcludedRootMoves() { excludedRootMoves.Clear(); }
+
+void BarRootMove(int16_t squareIndex) { barredRootMoves.Add(squareIndex); }
+
+void UnbarRootMove(int16_t squareIndex) { barredRootMoves.Remove(squareIndex); }
+
+void ClearBarredRootMoves() { barredRootMoves.Clear(); }
+
+bool IsRootMoveBarred(int16_t squareIndex) { return barredRootMoves.Contains(squareIndex); }
+
+bool IsRootMoveLeftOut(int16_t squareIndex) {
+  return excludedRootMoves.Contains(squareIndex) || barredRootMoves.Contains(squareIndex);
 }
 
 void FilterRootMoves() {
-  if (nbExcludedRootMoves == 0) return;
+  if (excludedRootMoves.Empty() && barredRootMoves.Empty()) return;
   MoveBuffer& b = *pMoveBuffer;
   int16_t kept = 0;
   for (int16_t i = 0; i < b.count; ++i) {
-    if (!excludedRootMove[b.moves[i].squareIndex]) b.moves[kept++] = b.moves[i];
+    if (!IsRootMoveLeftOut(b.moves[i].squareIndex)) b.moves[kept++] = b.moves[i];
   }
   b.count = kept;
 }

@@ -60,9 +60,18 @@ int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs);
 
 // Root moves that the coming searches leave out, so that a search finds the
 // best move among the others (board programs' candidate lists); none unless
-// set. FilterRootMoves drops them from the move buffer of ply 0.
+// set.
 void ExcludeRootMove(int16_t squareIndex);
 void ClearExcludedRootMoves();
+// Squares that a board program bars from every answer, kept until taken back
+// or cleared, across new games; left out of the root like the excluded ones.
+void BarRootMove(int16_t squareIndex);
+void UnbarRootMove(int16_t squareIndex);
+void ClearBarredRootMoves();
+bool IsRootMoveBarred(int16_t squareIndex);
+// The square is excluded or barred.
+bool IsRootMoveLeftOut(int16_t squareIndex);
+// Drops the excluded and barred squares from the move buffer of ply 0.
 void FilterRootMoves();
 void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
 void InitializeSearch();

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ using Lines = std::vector<std::string>;
 
 const std::string kAbout(kAboutLine);
 const std::string kMove = "<move>";  // any move
+const std::string kParameterErrorLine = "ERROR wrong or missing command parameter";
 const std::string kRuleWarning =
     "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
 // Settings of Yixin-Board's default level: no time limit at all.
@@ -220,6 +223,107 @@ TEST(BoardPrograms, OneRealtimeLinePerCompletedIteration) {
     EXPECT_NE(line->find(", depth=" + std::to_string(depth) + ","), std::string::npos) << *line;
     EXPECT_EQ(engine.ReadLine(), marks.back());
   }
+}
+
+// Piskvork's continuous game sends the stones of completed lines and of fouls
+// as 3s. They were played and keep their turns, so the count of all stones
+// tells whose turn it is, whatever the 1s and 2s count: here ten stones, so
+// the engine is black, holds an open four in column 7 and completes it.
+TEST(Piskvork, ContinuousGameColoursFollowTheCountOfAllStones) {
+  const std::string position =
+      "BOARD\n7,3,1\n0,0,3\n7,4,1\n1,0,3\n7,5,1\n2,0,3\n7,6,1\n3,0,3\n12,12,1\n4,0,3\nDONE";
+  for (const char* rule : {"2", "3", "6", "10", "11"}) {
+    EngineProcess piskvork;
+    ASSERT_TRUE(piskvork.WriteLine(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") +
+                                   rule + "\n" + position));
+    EXPECT_EQ(piskvork.ReadLine(), "OK");
+    const std::string answer = piskvork.ReadLine().value_or("(no reply)");
+    EXPECT_TRUE(answer == "7,2" || answer == "7,7") << "rule " << rule << ": " << answer;
+  }
+}
+
+// Yixin-Board's positions hold the same 3s: black's double three at 7,7 is
+// forbidden exactly when the count of all stones makes black the side to move.
+TEST(YixinBoard, BlockedStonesCountForWhoseTurnItIs) {
+  BoardProgramSession yixin;
+  const std::string stones = "yxboard\n5,7,1\n6,7,1\n7,5,1\n7,6,1\n0,14,2\n1,14,2\n3,14,2\n";
+  yixin.Expect("yxshowinfo\nINFO rule 2\nstart 15", {"OK"});
+  for (const auto& [blocked, forbid] :
+       {std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n", "FORBID 0707."},
+        std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n", "FORBID ."}})
+    yixin.Expect(stones + blocked + "done\nyxshowforbid", {forbid});
+}
+
+// The comment box sends its whole text on every keystroke, line breaks as
+// typed, " and \ escaped, then the position's moves: nothing inside the quotes
+// is a command, however long its lines. A text that never closes ends at a
+// DONE of its own with one error line.
+TEST(YixinBoard, CommentTextsAreReadWholeAndNeverRun) {
+  const std::string longLine(300, 'a');
+  const std::vector<std::pair<std::string, Lines>> cases = {
+      {"yxedittextdatabase \"Opening\nend \"done", {}},
+      {"yxedittextdatabase \"Plan\nbegin \"7,7\n6,8\ndone", {}},
+      {"yxedittextdatabase \"" + longLine + "\nturn 1,1\nDONE \\\"quoted\\\" \\\\\n" + longLine +
+           "\"7,7\n6,8\ndone",
+       {}},
+      {"yxedittextdatabase \"\"done", {}},
+      {"yxedittextdatabase \"ends in a backslash \\\\\"done", {}},
+      {"yxedittextdatabase \"never closed\nbegin\ndone", {kParameterErrorLine}},
+  };
+  BoardProgramSession yixin;
+  yixin.Expect("start 15\nyxboard\n7,7,1\n6,8,2\ndone", {"OK"});
+  for (const auto& [lines, replies] : cases) yixin.Expect(lines, replies);
+  yixin.Expect("yxnbest 1", {kMove});
+}
+
+// Typed while the engine thinks, a comment's lines wait with it: the search
+// goes on until the stop, and the session after it.
+TEST(YixinBoard, CommentTextDuringASearchIsNotRun) {
+  BoardProgramSession yixin;
+  yixin.Expect(kUnlimited, {});
+  ASSERT_TRUE(yixin.engine().WriteLine(kQuietPosition));
+  EXPECT_EQ(yixin.engine().ReadLine(), "OK");
+  ASSERT_TRUE(yixin.engine().WriteLine("yxedittextdatabase \"Plan\nend\nyxstop\nbegin \"7,7\ndone"));
+  EXPECT_FALSE(yixin.engine().ReadLine(300).has_value());
+  yixin.Expect("yxstop", {kMove});
+}
+
+// Yixin-Board's Block bars squares from the engine's answers. Bars last
+// through the start and board that the board program sends before each
+// search, until yxblockundo or yxblockreset.
+TEST(YixinBoard, BlockedSquaresAreNeverAnswered) {
+  const std::set<std::string> barred = {"4,0", "4,14"};
+  BoardProgramSession yixin;
+  yixin.Expect("yxblock\n4,0\ndone\nyxblock\n4,14\n9,9\ndone\nyxblockundo\n9,9\ndone", {});
+  // The side to move completes five on 4,0, the other side on 4,14.
+  const std::string probe = YxPosition("yxboard", Probe());
+  for (const char* command :
+       {"board", "yxnbest 3", "yxsearchdefend", "yxbalanceone 0", "yxbalancetwo 0", "best 1"}) {
+    const std::string position = std::string(command) == "board" ? YxPosition("board", Probe())
+                                                                 : probe + "\n" + command;
+    ASSERT_TRUE(yixin.engine().WriteLine("start 15\n" + position));
+    EXPECT_EQ(yixin.engine().ReadLine(), "OK");
+    const std::string answer = yixin.engine().ReadLine().value_or("(no reply)");
+    std::istringstream squares(answer);  // one move, or two for yxbalancetwo
+    for (std::string square; squares >> square;) {
+      int x, y;
+      EXPECT_TRUE(ParseMoveReply(square, &x, &y, 15, 15)) << command << ": " << answer;
+      EXPECT_FALSE(barred.contains(square)) << command << " answered " << answer;
+    }
+  }
+  // After the board's answer, the opponent's move: the five is still barred.
+  yixin.Expect("turn 10,10", {kMove});
+  yixin.Expect("start 15\n" + probe + "\nyxblockundo\n4,0\ndone\nbest 1", {"OK", "4,0"});
+  yixin.Expect("yxblock\n4,0\ndone\nyxblockreset\nbest 1", {"4,0"});
+  // Only when every free square is barred does a barred one come, said first.
+  std::string allButOne = "start 5\nyxblock\n";
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+      if (x + y != 0) allButOne += std::to_string(x) + "," + std::to_string(y) + "\n";
+  yixin.Expect(allButOne + "done\nbegin", {"OK", "0,0"});
+  yixin.Expect("start 5\nyxblock\n0,0\ndone\nbegin",
+               {"OK", "MESSAGE every free square is blocked: Tessel plays a blocked square",
+                kMove});
 }
 
 // One engine plays both sides, as Yixin-Board lets it: every move is a new

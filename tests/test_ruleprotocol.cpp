@@ -51,6 +51,14 @@ Lines Replies(const std::string& input) {
   return r.lines;
 }
 
+// Renju opens on the centre: black's first stone goes there, on an even side
+// the square before the middle. Other rules keep their random central square.
+TEST(RenjuProtocol, BlacksFirstStoneIsTheCentre) {
+  EXPECT_EQ(Replies("INFO rule 4\nSTART 15\nBEGIN\nSTART 20\nBEGIN\nSTART 15\nBOARD\nDONE\n"
+                    "START 8\nBOARD\nDONE"),
+            (Lines{"OK", "7,7", "OK", "9,9", "OK", "7,7", "OK", "3,3"}));
+}
+
 // A position that Piskvork sent under renju, where the engine (black, its
 // stones labelled 1) once answered 13,15, a double three. The answer must be
 // a move that the reference allows.

@@ -417,6 +417,22 @@ TEST(YixinBoard, OpeningRulesGetOneErrorLinePerStep) {
 
 // Without show_detail the candidate commands write their answer alone, as
 // every search does.
+// Yixin-Board's unlimited level sends INFO max_depth 225 and stops the
+// search itself: a setting above the usual depth of ten deepens every search.
+TEST(YixinBoard, MaxDepthAboveTenDeepensTheSearch) {
+  for (const auto& [setting, depth] : {std::pair{"0", 10}, std::pair{"11", 11}}) {
+    Yixin yixin;
+    const Reply reply = yixin.Send(std::string("INFO max_depth ") + setting +
+                                   "\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
+                                   "INFO show_detail 1\nstart 6\nboard\n2,2,1\ndone");
+    EXPECT_TRUE(IsMove(reply.answer, 6)) << reply.answer;
+    ASSERT_FALSE(reply.before.empty());
+    EXPECT_NE(reply.before.back().find(", depth=" + std::to_string(depth) + ","),
+              std::string::npos)
+        << "max_depth " << setting << ": " << reply.before.back();
+  }
+}
+
 TEST(YixinBoard, WithoutShowDetailOnlyAnswers) {
   Yixin yixin;
   yixin.Silent("INFO show_detail 0\nINFO max_depth 2\n" + kQuietYxBoard);

@@ -80,6 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pipeInput = input;
   pipeOutput = sink;
   protocolSearchDepth = kFuzzSearchDepth;
+  deepestProtocolSearch = kFuzzSearchDepth;
   RunSession(CheckEngine);
   std::fclose(input);
   pipeInput = nullptr;
