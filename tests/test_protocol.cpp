@@ -144,14 +144,8 @@ TEST(Protocol, TakeBackGivesTheMoveToTheStonesOwner) {
   });
 }
 
-TEST(Protocol, InfoKeys) {
-  CheckSession({
-      {"INFO\nINFO  ", {kInfoError, kInfoError}},
-      // Unknown keys are ignored without a word: a manager takes any line for its move.
-      {"INFO timeout_turnx 5\nINFO  time\nINFO max_depth 3\nINFO max_depth\nINFO max_node -1", {}},
-      {"info TIMEOUT_TURN 300\nINFO timeout_match 0\nINFO time_left 0", {}},
-      {"INFO timeout_turn 99999999999\nINFO timeout_match 99999999999", {}},
-  });
+TEST(Protocol, InfoWithoutAKeyIsAnError) {
+  CheckSession({{"INFO\nINFO  ", {kInfoError, kInfoError}}});
 }
 
 TEST(Protocol, FullBoards) {

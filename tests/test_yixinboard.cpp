@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -363,6 +364,70 @@ TEST(YixinBoard, BalanceCommandsAnswerTheClosestValue) {
   }
   // Nothing was played: player 2 is still to move on the loaded stones.
   EXPECT_EQ(yixin.Send("turn 8,8").answer, "ERROR square is occupied");
+}
+
+// A yxboard block of the squares in play order, labelled as Yixin-Board
+// labels them: 1 on the side to move's stones, 2 on the others.
+std::string YxBoard(const Lines& squares) {
+  std::string text = "start 15\nyxboard\n";
+  for (size_t i = 0; i < squares.size(); ++i)
+    text += squares[i] + (squares.size() % 2 == i % 2 ? ",1\n" : ",2\n");
+  return text + "done";
+}
+
+// Each balance candidate's value, from the side to move's view, is the value
+// of a plain search one ply shallower of the position after its moves: the
+// same after two moves, negated after one.
+TEST(YixinBoard, BalanceValuesAgreeWithPlainSearchesAfterTheirMoves) {
+  const Lines stones = {"7,7", "8,8", "6,8"};
+  for (const char* command : {"yxbalanceone 0", "yxbalancetwo 0"}) {
+    Yixin yixin;
+    yixin.Silent("INFO show_detail 2\nINFO max_depth 2\n" + YxBoard(stones));
+    const std::vector<Block> last = yixin.Send(command).LastDepth();
+    ASSERT_GE(last.size(), 3u) << command;
+    for (const Block& candidate : last) {
+      Lines after = stones;
+      std::istringstream moves(candidate.Line());
+      for (std::string move; moves >> move;) after.push_back(move);
+      yixin.Silent("INFO max_depth 1\n" + YxBoard(after));
+      const std::vector<Block> plain = yixin.Send("best 1").Blocks();
+      ASSERT_FALSE(plain.empty());
+      const int sign = (after.size() - stones.size()) % 2 == 0 ? 1 : -1;
+      EXPECT_EQ(candidate.Eval(), sign * plain.back().Eval()) << command << " " << candidate.Line();
+      yixin.Silent("INFO max_depth 2");
+    }
+  }
+}
+
+// Facing two fours, the side to move has lost before its opponent's next
+// move: -M1 in its own view, while the status line before every answer gives
+// the value in player 1's view, whoever is to move.
+TEST(YixinBoard, ALossReadsMinusM1AndTheStatusLineSpeaksForPlayerOne) {
+  const Stones fours = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3}};
+  Stones loser = {{7, 7}, {7, 9}, {9, 7}, {0, 5}, {1, 5}, {14, 14}};
+  const Stones loserFirst = [&] {
+    Stones first = loser;
+    first.emplace_back(13, 13);
+    return InPlayOrder(first, fours);
+  }();
+  for (const auto& [stones, player1Value] :
+       {std::pair{InPlayOrder(fours, loser), 30000}, std::pair{loserFirst, -30000}}) {
+    Lines squares;
+    for (const auto& [x, y] : stones) squares.push_back(std::to_string(x) + "," + std::to_string(y));
+    for (const char* command : {"best 1", "yxnbest 1", "yxbalanceone 0"}) {
+      SCOPED_TRACE(std::string(command) + ", player 1 value " + std::to_string(player1Value));
+      Yixin yixin;
+      yixin.Silent("INFO show_detail 3\nINFO max_depth 3\n" + YxBoard(squares));
+      const Reply reply = yixin.Send(command);
+      ASSERT_FALSE(reply.Blocks().empty());
+      EXPECT_EQ(reply.Blocks().back().info.at("EVAL"), "-M1");
+      ASSERT_FALSE(reply.before.empty());
+      EXPECT_TRUE(reply.before.back().starts_with("MESSAGE [")) << reply.before.back();
+      EXPECT_NE(reply.before.back().find("value=" + std::to_string(player1Value) + ","),
+                std::string::npos)
+          << reply.before.back();
+    }
+  }
 }
 
 // Every command that Yixin-Board sends besides the game and candidate ones,
