@@ -187,6 +187,7 @@ function newGame(moves = '') {
   const { side, rule } = settings();
   state.game = new Game(state.judge, side, rule);
   state.notice = moves ? state.game.load(moves) ?? '' : '';
+  $('load-error').textContent = '';
   state.analysis = null;
   state.candidates = [];
   state.hint = null;
