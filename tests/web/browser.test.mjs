@@ -200,6 +200,21 @@ test('a link carries the position', async () => {
   assert.equal('#size=15&rule=freestyle&moves=' + (await text('#record')), link);
 });
 
+test('offline after the first load', async () => {
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await context.setOffline(true);
+  try {
+    await page.goto(server.url);
+    await humanTurn();
+    await page.selectOption('#time', '200');
+    await clickSquare(7, 7);
+    await humanTurn();
+    assert.equal((await record()).length, 2);
+  } finally {
+    await context.setOffline(false);
+  }
+});
+
 function artifacts() {
   const folder = join(webBuild, 'artifacts');
   mkdirSync(folder, { recursive: true });
