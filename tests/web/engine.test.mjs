@@ -14,6 +14,9 @@ import { ruleById } from '../../web/page/rules.js';
 import { EngineProcess } from './engine_process.mjs';
 import { loadTesselModule, nativeBuild, webBuild } from './module.mjs';
 
+// A hung engine fails its test instead of stopping the run.
+const kLimit = { timeout: 120000 };
+
 const native = () => new EngineProcess(join(nativeBuild, 'pbrain-tessel'));
 const wasm = () => new EngineProcess(process.execPath, [join(webBuild, 'pbrain-tessel.js')]);
 
@@ -52,7 +55,7 @@ const kSessions = {
 
 describe('the same replies as the native engine', () => {
   for (const [name, session] of Object.entries(kSessions)) {
-    test(name, async () => {
+    test(name, kLimit, async () => {
       const [expected, got] = await Promise.all([native().play(session), wasm().play(session)]);
       assert.equal(got.status, 0);
       assert.equal(expected.status, 0);
@@ -63,7 +66,7 @@ describe('the same replies as the native engine', () => {
 });
 
 describe('input while thinking', () => {
-  test('YXSTOP ends a search without a limit at once with a move', async () => {
+  test('YXSTOP ends a search without a limit at once with a move', kLimit, async () => {
     const engine = wasm();
     await engine.send('START 15');
     await engine.send('INFO timeout_turn 2000000');
@@ -78,7 +81,7 @@ describe('input while thinking', () => {
     assert.match(lines[1], /^\d+,\d+$/);
     assert.match(lines[2], /^\d+,\d+$/);
   });
-  test('END during a search ends the process, writing nothing more', async () => {
+  test('END during a search ends the process, writing nothing more', kLimit, async () => {
     const engine = wasm();
     await engine.send('START 15');
     await engine.send('INFO timeout_turn 2000000');
@@ -91,7 +94,7 @@ describe('input while thinking', () => {
 
 // The page's judge and the engine's YXSHOWFORBID on the same renju positions:
 // random games of black and white stones near the centre.
-test('the judge marks the squares that YXSHOWFORBID lists', async () => {
+test('the judge marks the squares that YXSHOWFORBID lists', kLimit, async () => {
   const judge = new Judge(await loadTesselModule());
   let random = 12345;
   const next = (n) => ((random = (random * 1103515245 + 12345) % 2147483648) % n);
