@@ -122,7 +122,8 @@ struct UndoRecord {
   int16_t raisedAtPlayer2;
   int16_t direction;          // 0..3, or -1 for the stone's own marker record
 };
-static_assert(sizeof(UndoRecord) == 32);
+// 32 bytes with 64-bit pointers.
+static_assert(sizeof(UndoRecord) == 2 * sizeof(CategoryList*) + 16);
 
 // Worst case: the game stones of a full board push 6710 records (400 markers
 // plus one per pair of playable squares at most five apart on a line), and

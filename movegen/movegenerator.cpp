@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "evaluation/evaluate.h"
 #include "evaluation/forbidden.h"

@@ -14,11 +14,18 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#else
+#elif !defined(__EMSCRIPTEN__)
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
+#endif
+
+#ifdef __EMSCRIPTEN__
+// WebAssembly has no standard input that can be tested without blocking: the
+// JavaScript host (the Node entry, the page's worker) links in this reader,
+// which keeps the contract of ReadStandardInput below.
+extern "C" int TesselReadInput(char* buffer, int size, int wait);
 #endif
 
 FILE* pipeInput = nullptr;
@@ -38,7 +45,11 @@ bool inputEnded = false;
 
 // Up to `size` bytes of input into `buffer`: the number read, 0 when nothing
 // waits (asked not to wait), or -1 at the end of input.
-#ifdef _WIN32
+#ifdef __EMSCRIPTEN__
+int ReadStandardInput(char* buffer, int size, bool wait) {
+  return TesselReadInput(buffer, size, wait ? 1 : 0);
+}
+#elif defined(_WIN32)
 // Windows has no test for waiting input that works on every kind of standard
 // input (PeekNamedPipe fails on the pipes that wine makes of Unix pipes, and a
 // console needs other calls), so a thread of its own reads standard input and
