@@ -1,7 +1,7 @@
 // Piskvork's continuous game: completed lines, and under renju forbidden
 // stones, are taken off the board as squares owned by nobody and the game goes
-// on. The referee's part, what the manager sends, and the faults judged on
-// every move.
+// on. The referee's part, the manager's transcript, the faults judged on every
+// move, and the real engine against itself under every rule.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -339,6 +339,58 @@ TEST(ContinuousGame, TimeLeftCountsDown) {
     EXPECT_LE(left[i], left[i - 1] - 100);
     EXPECT_GT(left[i], left[i - 1] - 1000);
   }
+}
+
+// Tessel against itself in continuous games, each game's completed lines
+// taken off as Piskvork takes them. Depth and nodes are capped so that the
+// games are quick and replay the same, and each game is cut at 100 stones
+// (Piskvork's own end, 25 empty squares left, would come after 200 and 375
+// moves): some four lines are completed in a game, so that much of it is
+// played with stones taken off.
+constexpr int kGamesPerBoard = 20;
+constexpr int kMoveCap = 100;
+const TimeControl kCapped = {"1 s per move, depth 4, 2000 nodes", 1000, 0, 4, 2000};
+
+std::string Summary(const ContinuousResult& result) {
+  std::string text = std::to_string(result.faults.size()) + " faults";
+  for (size_t i = 0; i < result.faults.size() && i < 3; ++i) text += "\n  " + result.faults[i];
+  return text;
+}
+
+void ExpectSoundContinuousGames(Rule rule) {
+  for (int side : {15, 20}) {
+    ManagedEngine first, second;
+    ManagedEngine* engines[2] = {&first, &second};
+    int lines = 0, fouls = 0, missed = 0, leftOpen = 0;
+    for (int game = 1; game <= kGamesPerBoard; ++game) {
+      const ContinuousResult result =
+          PlayContinuousGame(engines, Opening(game), side, kCapped, 30000, rule, kMoveCap);
+      EXPECT_TRUE(result.faults.empty())
+          << RuleName(rule) << ", board " << side << ", game " << game << ": " << Summary(result);
+      EXPECT_EQ(result.referee.stones().size(), static_cast<size_t>(kMoveCap));
+      lines += result.lines;
+      fouls += result.fouls;
+      for (const std::string& fault : result.faults) {
+        missed += fault.ends_with("misses a five");
+        leftOpen += fault.ends_with("leaves a five open");
+      }
+      std::swap(engines[0], engines[1]);  // the same processes, colours swapped
+    }
+    // Most games must go on past a completed line, or the games test little.
+    EXPECT_GE(lines, 2 * kGamesPerBoard) << "board " << side;
+    std::printf(
+        "%s, board %d: %d games, %d lines completed, %d fouls, %d fives missed, %d left open\n",
+        RuleName(rule), side, kGamesPerBoard, lines, fouls, missed, leftOpen);
+    EXPECT_TRUE(first.End() && second.End());
+  }
+}
+
+TEST(ContinuousGame, FreestyleSelfPlayIsSound) { ExpectSoundContinuousGames(Rule::kFreestyle); }
+TEST(ContinuousGame, ExactFiveSelfPlayIsSound) { ExpectSoundContinuousGames(Rule::kExactFive); }
+TEST(ContinuousGame, RenjuSelfPlayIsSound) { ExpectSoundContinuousGames(Rule::kRenju); }
+TEST(ContinuousGame, CaroSelfPlayIsSound) { ExpectSoundContinuousGames(Rule::kCaro); }
+TEST(ContinuousGame, CaroExactFiveSelfPlayIsSound) {
+  ExpectSoundContinuousGames(Rule::kCaroExactFive);
 }
 
 }  // namespace
