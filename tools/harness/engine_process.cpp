@@ -63,15 +63,18 @@ EngineProcess::~EngineProcess() {
   if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
 }
 
-// Moves bytes both ways until `done` holds; false past the deadline or after both pipes closed.
+// Moves bytes both ways until `done` holds; false past the deadline or after
+// both pipes closed. Past the deadline it still moves what the pipes take or
+// hold at once, so that a deadline of 0 collects what has come.
 template <typename Done>
 bool EngineProcess::Pump(int timeoutMs, Done done) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!done()) {
     pollfd fds[2] = {{outFd_, POLLIN, 0}, {pending_.empty() ? -1 : in_, POLLOUT, 0}};
     const int left = RemainingMs(deadline);
-    if (left == 0 || (fds[0].fd < 0 && fds[1].fd < 0)) return false;
-    if (poll(fds, 2, left) < 0 && errno != EINTR) return false;
+    if (fds[0].fd < 0 && fds[1].fd < 0) return false;
+    const int ready = poll(fds, 2, left);
+    if ((ready < 0 && errno != EINTR) || (ready == 0 && left == 0)) return false;
     if (fds[1].revents != 0) {
       const ssize_t n = write(in_, pending_.data(), pending_.size());
       pending_.erase(0, static_cast<size_t>(std::max<ssize_t>(n, 0)));
@@ -125,7 +128,7 @@ std::vector<std::string> EngineProcess::TakeLines() {
 
 RunResult RunEngine(std::string_view input, int timeoutMs) {
   EngineProcess engine;
-  engine.Write(input, 0);  // only queued: Finish delivers it
+  engine.Write(input, 0);  // what the pipe does not take at once, Finish delivers
   const int status = engine.Finish(timeoutMs);
   return {engine.TakeLines(), engine.rest(), status};
 }

@@ -32,7 +32,7 @@ class EngineProcess {
   bool Write(std::string_view bytes, int timeoutMs = kDefaultTimeoutMs);
   bool WriteLine(std::string_view line) { return Write(std::string(line) + '\n'); }
   // The next output line without its line end (LF or CR LF); nullopt on timeout
-  // or end of output.
+  // or end of output. With a timeout of 0, a line that has come, if any.
   std::optional<std::string> ReadLine(int timeoutMs = kDefaultTimeoutMs);
   std::optional<std::string> Ask(std::string_view line, int timeoutMs = kDefaultTimeoutMs) {
     return WriteLine(line) ? ReadLine(timeoutMs) : std::nullopt;

@@ -1,6 +1,7 @@
 #include "tools/harness/manager.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <climits>
@@ -15,6 +16,35 @@ using Clock = std::chrono::steady_clock;
 
 std::string Coordinates(std::pair<int, int> s) {
   return std::to_string(s.first) + "," + std::to_string(s.second);
+}
+
+bool StartsWithNoCase(std::string_view line, std::string_view word) {
+  return line.size() >= word.size() &&
+         std::equal(word.begin(), word.end(), line.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+// The lines Piskvork passes over while it waits for an answer; the empty one
+// is what it makes of the LF after a CR.
+bool PiskvorkSkips(std::string_view line) {
+  return line.empty() || StartsWithNoCase(line, "MESSAGE ") || StartsWithNoCase(line, "DEBUG ");
+}
+
+// BOARD, the squares blocked before the first stone, then the stones in play
+// order, each numbered for `player`: 1 its own, 2 the opponent's, 3 taken
+// off; and DONE.
+std::string PositionBlock(const Referee& referee, int player) {
+  std::string text = "BOARD\n";
+  for (auto square : referee.blocked()) text += Coordinates(square) + ",3\n";
+  for (size_t i = 0; i < referee.stones().size(); ++i) {
+    const auto [x, y] = referee.stones()[i];
+    const int owner = 1 + static_cast<int>(i % 2);
+    const int number = referee.IsBlocked(x, y) ? Referee::kBlocked : owner == player ? 1 : 2;
+    text += Coordinates({x, y}) + "," + std::to_string(number) + "\n";
+  }
+  return text + "DONE";
 }
 
 }  // namespace
@@ -62,34 +92,69 @@ Stones Opening(int game) {
 
 ManagedEngine::ManagedEngine(const std::vector<std::string>& command) : process_(command) {}
 
-bool ManagedEngine::NewGame(int boardSide, const TimeControl& time, Referee::Rule rule) {
-  if (about_.empty()) about_ = process_.Ask("ABOUT").value_or("");
+bool ManagedEngine::NewGame(int boardSide, const TimeControl& time, Referee::Rule rule,
+                            bool continuous) {
+  boardSide_ = boardSide;
   time_ = time;
+  rule_ = rule;
+  continuous_ = continuous;
   timeLeft_ = time.matchMs > 0 ? time.matchMs : INT32_MAX;
   movedThisGame_ = false;
+  mustSendBoard_ = true;
+  if (continuous) return true;
+  if (about_.empty()) about_ = process_.Ask("ABOUT").value_or("");
+  started_ = true;
   if (!process_.WriteLine("START " + std::to_string(boardSide))) return false;
   // A reply that came too late in the last game may still stand before the OK.
   std::optional<std::string> line;
   while ((line = process_.ReadLine()) && *line != "OK") skipped_.push_back(*line);
-  return line && process_.WriteLine("INFO timeout_turn " + std::to_string(time.turnMs) +
-                            "\nINFO timeout_match " + std::to_string(time.matchMs) +
-                            "\nINFO max_memory 83886080\nINFO game_type 1\nINFO rule " +
-                            std::to_string(InfoRuleValue(rule)));
+  return line && process_.WriteLine(SettingsLines());
+}
+
+// The settings of a game, without time_left: in Piskvork's order in a
+// continuous game.
+std::string ManagedEngine::SettingsLines() const {
+  const std::string turn = "INFO timeout_turn " + std::to_string(time_.turnMs);
+  const std::string match = "INFO timeout_match " + std::to_string(time_.matchMs);
+  const std::string memory = "INFO max_memory 83886080";
+  std::string lines =
+      continuous_ ? memory + "\n" + match + "\n" + turn : turn + "\n" + match + "\n" + memory;
+  lines += "\nINFO game_type 1\nINFO rule " + std::to_string(InfoRuleValue(rule_, continuous_));
+  if (time_.maxDepth > 0) lines += "\nINFO max_depth " + std::to_string(time_.maxDepth);
+  if (time_.maxNodes > 0) lines += "\nINFO max_node " + std::to_string(time_.maxNodes);
+  return lines;
+}
+
+std::optional<std::string> ManagedEngine::StartAsPiskvork() {
+  process_.WriteLine(started_ ? "RESTART" : "START " + std::to_string(boardSide_));
+  started_ = true;
+  std::optional<std::string> answer;
+  while ((answer = process_.ReadLine()) && PiskvorkSkips(*answer)) skipped_.push_back(*answer);
+  if (answer == "OK") process_.WriteLine(SettingsLines());
+  return answer;
+}
+
+void ManagedEngine::CollectUnasked() {
+  while (std::optional<std::string> line = process_.ReadLine(0))
+    (PiskvorkSkips(*line) ? skipped_ : unasked_).push_back(*line);
 }
 
 std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, int player,
                                                       int deadlineMs) {
-  std::string request = "BEGIN";
-  if ((!referee.stones().empty() || !referee.blocked().empty()) && !movedThisGame_) {
-    request = BoardBlock(referee.stones(), player);
+  const size_t stones = referee.stones().size();
+  std::string request = stones == 0 ? "BEGIN" : "TURN " + Coordinates(referee.stones().back());
+  if (continuous_) {
+    CollectUnasked();
+    if (mustSendBoard_) {
+      const std::optional<std::string> answer = StartAsPiskvork();
+      if (answer != "OK") return answer;  // Piskvork gives up on the engine here
+      if (stones > 1) request = PositionBlock(referee, player);
+      mustSendBoard_ = false;
+    }
+  } else if ((stones != 0 || !referee.blocked().empty()) && !movedThisGame_) {
     // Squares owned by nobody go first with the number 3, as in Piskvork's
     // continuous game; BEGIN could not tell them.
-    std::string blocked;
-    for (auto square : referee.blocked()) blocked += Coordinates(square) + ",3\n";
-    request.insert(std::string_view("BOARD\n").size(), blocked);
-    request.pop_back();  // WriteLine ends it
-  } else if (!referee.stones().empty()) {
-    request = "TURN " + Coordinates(referee.stones().back());
+    request = PositionBlock(referee, player);
   }
   movedThisGame_ = true;
   lastBudgetMs_ = MoveBudget(time_.turnMs, timeLeft_);
@@ -98,11 +163,16 @@ std::optional<std::string> ManagedEngine::RequestMove(const Referee& referee, in
   const auto msSinceSent = [&] {
     return std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
   };
+  // Piskvork takes the first line it does not pass over as the reply; other
+  // managers wait for a move.
+  int x, y;
+  const auto skips = [&](const std::string& line) {
+    return continuous_ ? PiskvorkSkips(line)
+                       : !ParseMoveReply(line, &x, &y, referee.width(), referee.height());
+  };
   std::optional<std::string> move;
   if (process_.WriteLine(request)) {
-    int x, y;
-    for (move = process_.ReadLine(deadlineMs);
-         move && !ParseMoveReply(*move, &x, &y, referee.width(), referee.height());
+    for (move = process_.ReadLine(deadlineMs); move && skips(*move);
          move = process_.ReadLine(std::max(0, deadlineMs - static_cast<int>(msSinceSent())))) {
       skipped_.push_back(*move);
     }
@@ -154,6 +224,78 @@ GameResult PlayGame(ManagedEngine* engines[2], const Stones& opening, int boardS
       result.worstBudgetMs = engine.lastBudgetMs();
     }
     end = referee.Play(x, y);
+  }
+  return result;
+}
+
+namespace {
+
+struct Judgement {
+  std::string fault;  // empty when the move is sound
+  bool endsGame = false;
+};
+
+// What is wrong with the reply to a request of a continuous game, and whether
+// it ends the game; (x, y) is the move when the reply is one.
+Judgement JudgeContinuousReply(const ManagedEngine& engine, size_t unaskedBefore,
+                               const std::optional<std::string>& reply, int deadlineMs,
+                               const Referee& referee, int* x, int* y) {
+  if (engine.unasked().size() > unaskedBefore)
+    return {"a line nobody asked for, " + engine.unasked()[unaskedBefore], true};
+  if (!reply) return {"no reply within " + std::to_string(deadlineMs) + " ms", true};
+  if (!ParseMoveReply(*reply, x, y, referee.width(), referee.height())) return {"not a move", true};
+  if (engine.lastReplyMs() > deadlineMs)
+    return {"late, " + std::to_string(static_cast<int>(engine.lastReplyMs())) + " ms", true};
+  std::string fault = referee.Fault(*x, *y);
+  const bool illegal = fault == "illegal";
+  return {std::move(fault), illegal};
+}
+
+}  // namespace
+
+ContinuousResult PlayContinuousGame(ManagedEngine* engines[2], const Stones& opening, int boardSide,
+                                    const TimeControl& time, int toleranceMs, Referee::Rule rule,
+                                    int moveCap) {
+  ContinuousResult result;
+  result.referee = Referee(boardSide, boardSide, rule);
+  Referee& referee = result.referee;
+  for (auto [x, y] : opening) referee.Play(x, y);
+  for (int i = 0; i < 2; ++i) engines[i]->NewGame(boardSide, time, rule, true);
+  // Piskvork calls the game a draw when 25 empty squares are left.
+  const size_t end = static_cast<size_t>(std::min(boardSide * boardSide - 25, moveCap));
+  while (referee.stones().size() < end) {
+    const int player = referee.toMove();
+    ManagedEngine& engine = *engines[player - 1];
+    const size_t unaskedBefore = engine.unasked().size();
+    const int deadline = std::max(std::min(time.turnMs, engine.timeLeftMs()), 0) + toleranceMs;
+    const std::optional<std::string> reply = engine.RequestMove(referee, player, deadline);
+    int x = -1, y = -1;
+    const Judgement judgement =
+        JudgeContinuousReply(engine, unaskedBefore, reply, deadline, referee, &x, &y);
+    if (!judgement.fault.empty()) {
+      result.faults.push_back("move " + std::to_string(referee.stones().size() + 1) +
+                              " of player " + std::to_string(player) + ", " +
+                              reply.value_or("no reply") + ": " + judgement.fault);
+    }
+    if (judgement.endsGame) return result;
+    ++result.replies;
+    const Referee::Outcome outcome = referee.Play(x, y);
+    if (outcome == Referee::Outcome::kFive) {
+      referee.TakeOff(referee.CompletedLine(x, y));
+      ++result.lines;
+      for (int i = 0; i < 2; ++i) engines[i]->ResendBoard();
+    } else if (outcome == Referee::Outcome::kForbidden) {
+      referee.TakeOff({{x, y}});
+      ++result.fouls;
+      engine.ResendBoard();
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    const size_t before = engines[i]->unasked().size();
+    engines[i]->CollectUnasked();
+    if (engines[i]->unasked().size() > before)
+      result.faults.push_back("after the game, engine " + std::to_string(i + 1) +
+                              ": a line nobody asked for, " + engines[i]->unasked()[before]);
   }
   return result;
 }

@@ -7,6 +7,9 @@
 // opponent's stones wins nothing (the edge or a blocked square there is no
 // opponent); six or more win as in freestyle, or, with caro exact five,
 // nothing. Blocked squares, owned by nobody, close lines as the edge does.
+// In a continuous game the stones of a completed line, and a forbidden stone,
+// are taken off (TakeOff): they become blocked squares but keep their place
+// in the play order, and the game goes on.
 #pragma once
 
 #include <algorithm>
@@ -34,14 +37,16 @@ class Referee {
   int width() const { return width_; }
   int height() const { return height_; }
   Rule rule() const { return rule_; }
-  // The stones in play order; stone i is player 1 + i % 2's.
+  // The stones in play order, taken-off stones included; stone i is player
+  // 1 + i % 2's.
   const Stones& stones() const { return stones_; }
-  // The squares owned by nobody, in the order blocked.
+  // The squares owned by nobody before the first stone, in the order blocked.
   const Stones& blocked() const { return blocked_; }
   // The board, [y][x]: 0 empty, the player, or kBlocked.
   const std::vector<std::vector<int>>& cells() const { return cells_; }
   int toMove() const { return 1 + static_cast<int>(stones_.size() % 2); }
   bool IsEmpty(int x, int y) const { return OnBoard(x, y) && cells_[y][x] == 0; }
+  bool IsBlocked(int x, int y) const { return OnBoard(x, y) && cells_[y][x] == kBlocked; }
 
   // Makes the empty (x, y) a square owned by nobody; false if it is not empty.
   bool Block(int x, int y) {
@@ -64,22 +69,32 @@ class Referee {
   // True when a stone of `player` on (x, y) makes a five that wins under the
   // rule.
   bool MakesFive(int x, int y, int player) const {
-    for (const auto& d : kDirections) {
-      const int ahead = Run(x, y, d[0], d[1], player), behind = Run(x, y, -d[0], -d[1], player);
-      const int n = 1 + ahead + behind;
-      if (n < 5) continue;
-      const bool sixWins = rule_ == Rule::kFreestyle || rule_ == Rule::kCaro ||
-                           (rule_ == Rule::kRenju && player == 2);
-      if (n > 5 && !sixWins) continue;
-      if (n > 5 || (rule_ != Rule::kCaro && rule_ != Rule::kCaroExactFive)) return true;
-      // Caro: the squares just beyond the five's ends, off the board or
-      // blocked counting as open, must not both hold the opponent's stones.
-      const int opponent = 3 - player;
-      if (Cell(x + (ahead + 1) * d[0], y + (ahead + 1) * d[1]) != opponent ||
-          Cell(x - (behind + 1) * d[0], y - (behind + 1) * d[1]) != opponent)
-        return true;
-    }
+    for (const auto& d : kDirections)
+      if (WinsAlong(x, y, d, player)) return true;
     return false;
+  }
+
+  // The row of the stones through the stone on (x, y) that makes a winning
+  // five, in the first direction that has one, or nothing. When one stone
+  // makes two fives, a continuous game takes only this row off.
+  Stones CompletedLine(int x, int y) const {
+    const int player = Cell(x, y);
+    for (const auto& d : kDirections) {
+      if (!WinsAlong(x, y, d, player)) continue;
+      Stones line;
+      for (int k = -Run(x, y, -d[0], -d[1], player); k <= Run(x, y, d[0], d[1], player); ++k)
+        line.emplace_back(x + k * d[0], y + k * d[1]);
+      return line;
+    }
+    return {};
+  }
+
+  // Makes played stones squares owned by nobody, as a continuous game does
+  // with a completed line and a forbidden stone. They stay in stones(): they
+  // were played, so the mover still follows the count of all stones.
+  void TakeOff(const Stones& squares) {
+    for (auto [x, y] : squares)
+      if (OnBoard(x, y) && (cells_[y][x] == 1 || cells_[y][x] == 2)) cells_[y][x] = kBlocked;
   }
 
   // True under renju when a black stone on the empty (x, y) is forbidden.
@@ -131,7 +146,9 @@ class Referee {
   static constexpr int kBlocked = 3;
 
  private:
-  static constexpr int kDirections[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+  // Down, down-right, across, up-right: the order in which Piskvork looks for
+  // the line to take off in a continuous game.
+  static constexpr int kDirections[4][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1}};
 
   bool OnBoard(int x, int y) const { return x >= 0 && x < width_ && y >= 0 && y < height_; }
   // -1 off the board, as the edge is nobody's stone.
@@ -143,6 +160,23 @@ class Referee {
     return n;
   }
 
+  // True when a stone of `player` on (x, y) makes a five along `d` that wins
+  // under the rule.
+  bool WinsAlong(int x, int y, const int d[2], int player) const {
+    const int ahead = Run(x, y, d[0], d[1], player), behind = Run(x, y, -d[0], -d[1], player);
+    const int n = 1 + ahead + behind;
+    if (n < 5) return false;
+    const bool sixWins =
+        rule_ == Rule::kFreestyle || rule_ == Rule::kCaro || (rule_ == Rule::kRenju && player == 2);
+    if (n > 5) return sixWins;
+    if (rule_ != Rule::kCaro && rule_ != Rule::kCaroExactFive) return true;
+    // Caro: the squares just beyond the five's ends, off the board or
+    // blocked counting as open, must not both hold the opponent's stones.
+    const int opponent = 3 - player;
+    return Cell(x + (ahead + 1) * d[0], y + (ahead + 1) * d[1]) != opponent ||
+           Cell(x - (behind + 1) * d[0], y - (behind + 1) * d[1]) != opponent;
+  }
+
   int width_, height_;
   Rule rule_;
   std::vector<std::vector<int>> cells_;  // [y][x]: 0, the player or kBlocked
@@ -150,7 +184,8 @@ class Referee {
 };
 
 // The rule of a Piskvork INFO rule value: bit 4 renju, else bit 8 caro, each
-// with bit 1 exact five (caro only); bit 2, the continuous game, changes nothing.
+// with bit 1 exact five (caro only); bit 2, the continuous game, changes how
+// a game goes on, not what wins.
 inline Referee::Rule RuleFromInfo(int value) {
   using enum Referee::Rule;
   if (value & 4) return kRenju;
@@ -158,10 +193,11 @@ inline Referee::Rule RuleFromInfo(int value) {
   return value & 1 ? kExactFive : kFreestyle;
 }
 
-// The INFO rule value that Piskvork sends for the rule.
-inline int InfoRuleValue(Referee::Rule rule) {
+// The INFO rule value that Piskvork sends for the rule, in its continuous
+// game or not.
+inline int InfoRuleValue(Referee::Rule rule, bool continuous = false) {
   constexpr int kValues[] = {0, 1, 4, 8, 9};
-  return kValues[static_cast<int>(rule)];
+  return kValues[static_cast<int>(rule)] | (continuous ? 2 : 0);
 }
 
 inline const char* RuleName(Referee::Rule rule) {
