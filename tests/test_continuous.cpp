@@ -341,6 +341,52 @@ TEST(ContinuousGame, TimeLeftCountsDown) {
   }
 }
 
+// The answers of the engine to `input`, the input then closed.
+std::vector<std::string> Replies(const std::string& input) {
+  const RunResult r = RunEngine(input + "\n");
+  EXPECT_EQ(r.trailing, "");
+  return r.lines;
+}
+
+// Positions of a continuous game as Piskvork sends them, 3s among the stones:
+// the engine is black exactly when the count of all stones, the 3s included,
+// is even, and every 1 is its own stone, whatever the counts of 1s and 2s.
+// Its own open four down x = 7 must be made five, at 7,2 or 7,7.
+TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
+  struct Case {
+    const char* name;
+    const char* stones;
+  };
+  const Case cases[] = {
+      {"black: five 1s and five 3s",
+       "7,3,1\n0,0,3\n7,4,1\n1,0,3\n7,5,1\n2,0,3\n7,6,1\n3,0,3\n12,12,1\n4,0,3\n"},
+      {"white: four 1s, five 3s and two 2s",
+       "0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n12,12,2\n7,3,1\n12,13,2\n7,4,1\n7,5,1\n7,6,1\n"},
+  };
+  for (const Case& c : cases) {
+    for (const char* rule : {"2", "6"}) {
+      SCOPED_TRACE(std::string(c.name) + ", INFO rule " + rule);
+      const std::vector<std::string> lines =
+          Replies(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") + rule + "\nBOARD\n" +
+                  c.stones + "DONE");
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_TRUE(lines[1] == "7,2" || lines[1] == "7,7") << lines[1];
+    }
+  }
+}
+
+// The same counting in Yixin-Board's position block: black, to move with four
+// 1s, five 2s and five 3s, has a double three at 7,7, forbidden under renju
+// (Yixin-Board's rule 2).
+TEST(ContinuousGame, ForbiddenSquaresOfAPositionWithTakenOffStones) {
+  const std::string black = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n";
+  const std::string white = "0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
+  const std::string blocked = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n14,4,3\n";
+  EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + black + white + blocked +
+                    "done\nyxshowforbid"),
+            (std::vector<std::string>{"OK", "FORBID 0707."}));
+}
+
 // Tessel against itself in continuous games, each game's completed lines
 // taken off as Piskvork takes them. Depth and nodes are capped so that the
 // games are quick and replay the same, and each game is cut at 100 stones
