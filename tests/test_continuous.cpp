@@ -225,7 +225,8 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     Rule rule;
     std::vector<std::string> black, white;
     std::vector<std::string> faults;
-    int replies;  // judged sound
+    int replies;            // judged sound
+    int32_t turnMs = 1000;  // with no tolerance
   };
   // Black builds an open four 1,0 .. 4,0 while white plays apart along row
   // 14, then blocks it at 0,0: black's five is at 5,0.
@@ -235,64 +236,33 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     moves.insert(moves.end(), more.begin(), more.end());
     return moves;
   };
+  // clang-format off
   const Case cases[] = {
       {"a sound game", Rule::kFreestyle, then(four, {"5,0"}), then(apart, {"11,11"}), {}, 10},
-      {"a five missed, then left open, then made",
-       Rule::kFreestyle,
-       then(four, {"9,9", "5,0"}),
-       then(apart, {"11,11"}),
+      {"a five missed, then left open, then made", Rule::kFreestyle,
+       then(four, {"9,9", "5,0"}), then(apart, {"11,11"}),
        {"move 9 of player 1, 9,9: misses a five", "move 10 of player 2, 11,11: leaves a five open"},
        10},
-      {"a forbidden move",
-       Rule::kRenju,
-       {"7,5", "7,6", "5,7", "6,7", "7,7"},
-       {"0,0", "0,2", "0,4", "0,6", "0,8"},
-       {"move 9 of player 1, 7,7: forbidden"},
-       10},
-      {"an illegal move",
-       Rule::kFreestyle,
-       {"7,7", "0,14"},
-       apart,
-       {"move 3 of player 1, 0,14: illegal"},
-       2},
-      {"an ERROR line",
-       Rule::kFreestyle,
-       {"7,7", "ERROR something went wrong"},
-       apart,
-       {"move 3 of player 1, ERROR something went wrong: not a move"},
-       2},
-      {"a line that is not a move",
-       Rule::kFreestyle,
-       {"7,7", "OK"},
-       apart,
-       {"move 3 of player 1, OK: not a move"},
-       2},
-      {"a second move nobody asked for",
-       Rule::kFreestyle,
-       {"7,7", "1,0\n2,0", "3,0"},
-       apart,
-       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"},
-       4},
-      {"a line after the last move",
-       Rule::kFreestyle,
-       then(four, {"5,0\n6,6"}),
-       then(apart, {"11,11"}),
-       {"after the game, engine 1: a line nobody asked for, 6,6"},
-       10},
-      {"no reply in time",
-       Rule::kFreestyle,
-       {"7,7", "slow 1,0"},
-       apart,
-       {"move 3 of player 1, no reply: no reply within 50 ms"},
-       2},
-      {"MESSAGE and DEBUG lines",
-       Rule::kFreestyle,
+      {"a forbidden move", Rule::kRenju, {"7,5", "7,6", "5,7", "6,7", "7,7"},
+       {"0,0", "0,2", "0,4", "0,6", "0,8"}, {"move 9 of player 1, 7,7: forbidden"}, 10},
+      {"an illegal move", Rule::kFreestyle, {"7,7", "0,14"}, apart,
+       {"move 3 of player 1, 0,14: illegal"}, 2},
+      {"an ERROR line", Rule::kFreestyle, {"7,7", "ERROR something went wrong"}, apart,
+       {"move 3 of player 1, ERROR something went wrong: not a move"}, 2},
+      {"a line that is not a move", Rule::kFreestyle, {"7,7", "OK"}, apart,
+       {"move 3 of player 1, OK: not a move"}, 2},
+      {"a second move nobody asked for", Rule::kFreestyle, {"7,7", "1,0\n2,0", "3,0"}, apart,
+       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"}, 4},
+      {"a line after the last move", Rule::kFreestyle, then(four, {"5,0\n6,6"}),
+       then(apart, {"11,11"}), {"after the game, engine 1: a line nobody asked for, 6,6"}, 10},
+      {"no reply in time", Rule::kFreestyle, {"7,7", "slow 1,0"}, apart,
+       {"move 3 of player 1, no reply: no reply within 50 ms"}, 2, 50},
+      {"MESSAGE and DEBUG lines", Rule::kFreestyle,
        {"MESSAGE thinking\n1,0", "2,0\nDEBUG after the move", "message lower case\n3,0",
         "DEBUG x\n\n4,0", "5,0"},
-       then(apart, {"11,11"}),
-       {},
-       10},
+       then(apart, {"11,11"}), {}, 10},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Logs logs;
@@ -300,7 +270,7 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     ManagedEngine white(RecordingEngine(logs.path(1), c.white));
     ManagedEngine* engines[2] = {&black, &white};
     const ContinuousResult result =
-        PlayContinuousGame(engines, {}, 15, {"50 ms per move", 50, 0}, 0, c.rule, 10);
+        PlayContinuousGame(engines, {}, 15, {"per move", c.turnMs, 0}, 0, c.rule, 10);
     EXPECT_EQ(result.faults, c.faults);
     EXPECT_EQ(result.replies, c.replies);
   }
@@ -320,8 +290,8 @@ TEST(ContinuousGame, EndsWith25SquaresLeft) {
   EXPECT_EQ(result.referee.stones().size(), 11u);
 }
 
-// Under a match clock every request but the first of a start carries the
-// time left, which each reply's time takes off.
+// Under a match clock every request carries the time left, from which each
+// reply's time is taken off.
 TEST(ContinuousGame, TimeLeftCountsDown) {
   Logs logs;
   ManagedEngine black(RecordingEngine(logs.path(0), {"slow 0,0", "slow 1,0", "slow 2,0"}));
