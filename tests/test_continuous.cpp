@@ -225,7 +225,8 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     Rule rule;
     std::vector<std::string> black, white;
     std::vector<std::string> faults;
-    int replies;  // judged sound
+    int replies;            // judged sound
+    int32_t turnMs = 1000;  // with no tolerance
   };
   // Black builds an open four 1,0 .. 4,0 while white plays apart along row
   // 14, then blocks it at 0,0: black's five is at 5,0.
@@ -235,64 +236,33 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     moves.insert(moves.end(), more.begin(), more.end());
     return moves;
   };
+  // clang-format off
   const Case cases[] = {
       {"a sound game", Rule::kFreestyle, then(four, {"5,0"}), then(apart, {"11,11"}), {}, 10},
-      {"a five missed, then left open, then made",
-       Rule::kFreestyle,
-       then(four, {"9,9", "5,0"}),
-       then(apart, {"11,11"}),
+      {"a five missed, then left open, then made", Rule::kFreestyle,
+       then(four, {"9,9", "5,0"}), then(apart, {"11,11"}),
        {"move 9 of player 1, 9,9: misses a five", "move 10 of player 2, 11,11: leaves a five open"},
        10},
-      {"a forbidden move",
-       Rule::kRenju,
-       {"7,5", "7,6", "5,7", "6,7", "7,7"},
-       {"0,0", "0,2", "0,4", "0,6", "0,8"},
-       {"move 9 of player 1, 7,7: forbidden"},
-       10},
-      {"an illegal move",
-       Rule::kFreestyle,
-       {"7,7", "0,14"},
-       apart,
-       {"move 3 of player 1, 0,14: illegal"},
-       2},
-      {"an ERROR line",
-       Rule::kFreestyle,
-       {"7,7", "ERROR something went wrong"},
-       apart,
-       {"move 3 of player 1, ERROR something went wrong: not a move"},
-       2},
-      {"a line that is not a move",
-       Rule::kFreestyle,
-       {"7,7", "OK"},
-       apart,
-       {"move 3 of player 1, OK: not a move"},
-       2},
-      {"a second move nobody asked for",
-       Rule::kFreestyle,
-       {"7,7", "1,0\n2,0", "3,0"},
-       apart,
-       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"},
-       4},
-      {"a line after the last move",
-       Rule::kFreestyle,
-       then(four, {"5,0\n6,6"}),
-       then(apart, {"11,11"}),
-       {"after the game, engine 1: a line nobody asked for, 6,6"},
-       10},
-      {"no reply in time",
-       Rule::kFreestyle,
-       {"7,7", "slow 1,0"},
-       apart,
-       {"move 3 of player 1, no reply: no reply within 50 ms"},
-       2},
-      {"MESSAGE and DEBUG lines",
-       Rule::kFreestyle,
+      {"a forbidden move", Rule::kRenju, {"7,5", "7,6", "5,7", "6,7", "7,7"},
+       {"0,0", "0,2", "0,4", "0,6", "0,8"}, {"move 9 of player 1, 7,7: forbidden"}, 10},
+      {"an illegal move", Rule::kFreestyle, {"7,7", "0,14"}, apart,
+       {"move 3 of player 1, 0,14: illegal"}, 2},
+      {"an ERROR line", Rule::kFreestyle, {"7,7", "ERROR something went wrong"}, apart,
+       {"move 3 of player 1, ERROR something went wrong: not a move"}, 2},
+      {"a line that is not a move", Rule::kFreestyle, {"7,7", "OK"}, apart,
+       {"move 3 of player 1, OK: not a move"}, 2},
+      {"a second move nobody asked for", Rule::kFreestyle, {"7,7", "1,0\n2,0", "3,0"}, apart,
+       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"}, 4},
+      {"a line after the last move", Rule::kFreestyle, then(four, {"5,0\n6,6"}),
+       then(apart, {"11,11"}), {"after the game, engine 1: a line nobody asked for, 6,6"}, 10},
+      {"no reply in time", Rule::kFreestyle, {"7,7", "slow 1,0"}, apart,
+       {"move 3 of player 1, no reply: no reply within 50 ms"}, 2, 50},
+      {"MESSAGE and DEBUG lines", Rule::kFreestyle,
        {"MESSAGE thinking\n1,0", "2,0\nDEBUG after the move", "message lower case\n3,0",
         "DEBUG x\n\n4,0", "5,0"},
-       then(apart, {"11,11"}),
-       {},
-       10},
+       then(apart, {"11,11"}), {}, 10},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Logs logs;
@@ -300,7 +270,7 @@ TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
     ManagedEngine white(RecordingEngine(logs.path(1), c.white));
     ManagedEngine* engines[2] = {&black, &white};
     const ContinuousResult result =
-        PlayContinuousGame(engines, {}, 15, {"50 ms per move", 50, 0}, 0, c.rule, 10);
+        PlayContinuousGame(engines, {}, 15, {"per move", c.turnMs, 0}, 0, c.rule, 10);
     EXPECT_EQ(result.faults, c.faults);
     EXPECT_EQ(result.replies, c.replies);
   }
@@ -320,8 +290,8 @@ TEST(ContinuousGame, EndsWith25SquaresLeft) {
   EXPECT_EQ(result.referee.stones().size(), 11u);
 }
 
-// Under a match clock every request but the first of a start carries the
-// time left, which each reply's time takes off.
+// Under a match clock every request carries the time left, from which each
+// reply's time is taken off.
 TEST(ContinuousGame, TimeLeftCountsDown) {
   Logs logs;
   ManagedEngine black(RecordingEngine(logs.path(0), {"slow 0,0", "slow 1,0", "slow 2,0"}));
@@ -339,6 +309,52 @@ TEST(ContinuousGame, TimeLeftCountsDown) {
     EXPECT_LE(left[i], left[i - 1] - 100);
     EXPECT_GT(left[i], left[i - 1] - 1000);
   }
+}
+
+// The answers of the engine to `input`, the input then closed.
+std::vector<std::string> Replies(const std::string& input) {
+  const RunResult r = RunEngine(input + "\n");
+  EXPECT_EQ(r.trailing, "");
+  return r.lines;
+}
+
+// Positions of a continuous game as Piskvork sends them, 3s among the stones:
+// the engine is black exactly when the count of all stones, the 3s included,
+// is even, and every 1 is its own stone, whatever the counts of 1s and 2s.
+// Its own open four down x = 7 must be made five, at 7,2 or 7,7.
+TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
+  struct Case {
+    const char* name;
+    const char* stones;
+  };
+  const Case cases[] = {
+      {"black: five 1s and five 3s",
+       "7,3,1\n0,0,3\n7,4,1\n1,0,3\n7,5,1\n2,0,3\n7,6,1\n3,0,3\n12,12,1\n4,0,3\n"},
+      {"white: four 1s, five 3s and two 2s",
+       "0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n12,12,2\n7,3,1\n12,13,2\n7,4,1\n7,5,1\n7,6,1\n"},
+  };
+  for (const Case& c : cases) {
+    for (const char* rule : {"2", "6"}) {
+      SCOPED_TRACE(std::string(c.name) + ", INFO rule " + rule);
+      const std::vector<std::string> lines =
+          Replies(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") + rule + "\nBOARD\n" +
+                  c.stones + "DONE");
+      ASSERT_EQ(lines.size(), 2u);
+      EXPECT_TRUE(lines[1] == "7,2" || lines[1] == "7,7") << lines[1];
+    }
+  }
+}
+
+// The same counting in Yixin-Board's position block: black, to move with four
+// 1s, five 2s and five 3s, has a double three at 7,7, forbidden under renju
+// (Yixin-Board's rule 2).
+TEST(ContinuousGame, ForbiddenSquaresOfAPositionWithTakenOffStones) {
+  const std::string black = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n";
+  const std::string white = "0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
+  const std::string blocked = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n14,4,3\n";
+  EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + black + white + blocked +
+                    "done\nyxshowforbid"),
+            (std::vector<std::string>{"OK", "FORBID 0707."}));
 }
 
 // Tessel against itself in continuous games, each game's completed lines
