@@ -17,9 +17,13 @@ namespace {
 // by 500 to 1500 (the side that moves last looks better), and the mean of two
 // depths still moves by about 300 from one pair of depths to the next. Within
 // that margin the search cannot tell which colour is better, so a proposal
-// anywhere inside it is even as far as Tessel can judge, and a decision with
-// three options places two more stones rather than guess. Beyond it, the
-// colour the value favours is taken.
+// anywhere inside it is even as far as Tessel can judge, a decision with
+// three options places two more stones rather than guess, and a swap needs
+// the other colour to be better by more than the margin.
+
+// True when the value, Tessel's colour's view, favours the other colour
+// beyond the margin.
+bool OtherColourBetter(int value) { return value < -kEvenMargin; }
 
 // The eight neighbours of a square: white's second stone in both openings is
 // one of them (an orthogonal one makes a direct opening, a diagonal one an
@@ -170,7 +174,7 @@ Swap2Answer ChooseAfterThreeStones() {
   BeginCandidateSearches();
   const RankedMove white = SearchPosition(0.5);
   const Square fourth{white.x, white.y};
-  if (white.value < -kEvenMargin) return {Swap2Choice::kSwap, {}};
+  if (OtherColourBetter(white.value)) return {Swap2Choice::kSwap, {}};
   if (white.value > kEvenMargin) return {Swap2Choice::kStay, {fourth}};
   Put(fourth);
   const std::vector<RankedMove> fifths = AllRootMoves(1);
@@ -182,12 +186,12 @@ Swap2Answer ChooseAfterThreeStones() {
 ColourAnswer ChooseColourAfterFive() {
   BeginCandidateSearches();
   const RankedMove white = SearchPosition(1);
-  return {white.value < 0, {white.x, white.y}};
+  return {OtherColourBetter(white.value), {white.x, white.y}};
 }
 
 bool SoosorvTakesBlack() {
   BeginCandidateSearches();
-  return SearchPosition(1).value < 0;
+  return OtherColourBetter(SearchPosition(1).value);
 }
 
 // White's best fourth stone with half of the time; then black's best fifth
@@ -210,7 +214,7 @@ FourthMove SoosorvFourthMove() {
 bool SoosorvTakesWhite(int offers) {
   BeginCandidateSearches();
   const std::vector<RankedMove> fifths = BlackFifthMoves(offers, 1);
-  return !fifths.empty() && fifths[std::min<size_t>(offers, fifths.size()) - 1].value < 0;
+  return !fifths.empty() && OtherColourBetter(fifths[std::min<size_t>(offers, fifths.size()) - 1].value);
 }
 
 // The best moves first; when the search finds fewer than asked, the empty

@@ -32,8 +32,10 @@ struct Swap2Answer {
 };
 Swap2Answer ChooseAfterThreeStones();
 
-// Swap2 after five stones, white to move: black (the opponent plays the
-// sixth stone), or white with the sixth stone.
+// Swap2 after five stones, white to move, asked of the player who opened:
+// black (the opponent plays the sixth stone), or white with the sixth stone.
+// White, the side to move, is kept unless black is better beyond the margin,
+// as is each colour in the other swaps.
 struct ColourAnswer {
   bool takesBlack;
   Square sixth;
