@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "engine/tessel.h"
 #include "evaluation/board.h"

@@ -231,15 +231,20 @@ class YixinBoard {
   }
   // start, board (or yxboard) and the stones, as its send_board writes them.
   std::string Block(bool think) const {
-    std::string lines = "INFO time_left 100000\nstart 15\n" + std::string(think ? "board" : "yxboard");
+    std::string lines = "INFO time_left 100000\nstart 15\n";
+    lines += think ? "board" : "yxboard";
     for (size_t i = 0; i < stones_.size(); ++i) {
       const int label = stones_.size() % 2 == i % 2 ? 1 : 2;
-      lines += "\n" + std::to_string(stones_[i].first) + "," + std::to_string(stones_[i].second) +
-               "," + std::to_string(label);
+      lines += '\n';
+      lines += std::to_string(stones_[i].first) + "," + std::to_string(stones_[i].second) + "," +
+               std::to_string(label);
     }
     return lines + "\ndone";
   }
-  std::string List(const Stones& stones) const { return "\n" + StoneLines(stones) + "done"; }
+  std::string List(const Stones& stones) const {
+    std::string lines = "\n";
+    return lines + StoneLines(stones) + "done";
+  }
   // The engine's move after a board block or a turn: legal, and played.
   void ExpectMove(const std::string& request) {
     const std::string reply = Ask(request);
