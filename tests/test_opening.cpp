@@ -259,6 +259,12 @@ class YixinBoard {
     engine_.Send(lines);
     return Next();
   }
+  // The engine holds every stone of the game: none of the squares is free.
+  void ExpectHoldsTheGame() {
+    for (const auto& [x, y] : stones_) {
+      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)), "ERROR square is occupied");
+    }
+  }
   std::string Next() {
     std::string line = engine_.Next();
     while (line == "OK") line = engine_.Next();
@@ -298,6 +304,7 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
         const Square sixth = board.HumanStone({5, 5});
         board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
                          std::to_string(sixth.second));
+        board.ExpectHoldsTheGame();
       }
     }
   }
@@ -343,6 +350,7 @@ TEST(YixinSwap2, TesselChoosesAfterTheHumansThreeStones) {
       const Square sixth = board.HumanStone({5, 5});
       board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
                        std::to_string(sixth.second));
+      board.ExpectHoldsTheGame();
     }
   }
 }
@@ -495,6 +503,15 @@ TEST(YixinSoosorv, TesselChoosesAfterTheHumansOpening) {
       board.engine().ExpectQuiet();
     }
   }
+}
+
+// Offers on a position symmetric about the column of its stones: no two of
+// the eight are mirror images.
+TEST(YixinSoosorv, OffersDifferBySymmetry) {
+  YixinBoard board(2);
+  for (const Square& s : {Square{7, 7}, Square{7, 6}, Square{7, 9}, Square{7, 5}}) board.Play(s);
+  board.engine().Send("yxsoosorvstep5 8" + board.List(board.stones()));
+  EXPECT_EQ(ReadOffers(board, 8).size(), 8u);
 }
 
 // Wrong steps: one error line each, the list read, nothing else written.
