@@ -248,9 +248,8 @@ void Run(Goal g, size_t n, int16_t value) {
 // searched at the shallower depth takes the value found there at its rank.
 int MeanValue(const Candidate& c, size_t rank) {
   if (previous.empty()) return c.line.value;
-  auto same = std::find_if(previous.begin(), previous.end(), [&](const Candidate& p) {
-    return p.squareIndex == c.squareIndex;
-  });
+  auto same = std::find_if(previous.begin(), previous.end(),
+                           [&](const Candidate& p) { return p.squareIndex == c.squareIndex; });
   if (same == previous.end()) same = previous.begin() + std::min(rank, previous.size() - 1);
   return (c.line.value + same->line.value) / 2;
 }

@@ -1,7 +1,7 @@
 // The opening rules' proposals and decisions. Values come from the candidate
 // searches: the side to move's view, the mean of the two deepest completed
 // depths. Proposals aim at 0 and draw among the near-even ones, so that games
-// from them differ; decisions take the colour the value favours.
+// from them differ; a swap needs the other colour better beyond the margin.
 #include "protocol/opening.h"
 
 #include <algorithm>
@@ -29,7 +29,7 @@ bool OtherColourBetter(int value) { return value < -kEvenMargin; }
 // The eight neighbours of a square: white's second stone in both openings is
 // one of them (an orthogonal one makes a direct opening, a diagonal one an
 // indirect one).
-constexpr Square kNeighbours[] = {{1, 0}, {1, 1}, {0, 1}, {-1, 1},
+constexpr Square kNeighbours[] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
                                   {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
 // Soosorv's third stone lies within this many squares of the centre.
 constexpr int16_t kSoosorvReach = 2;
@@ -67,9 +67,9 @@ Square PickNearEven(const std::vector<RankedMove>& moves) {
     const RankedMove& m = even[static_cast<size_t>(std::rand()) % even.size()];
     return {m.x, m.y};
   }
-  const auto nearest = std::min_element(moves.begin(), moves.end(), [](const auto& a, const auto& b) {
-    return std::abs(a.value) < std::abs(b.value);
-  });
+  const auto nearest = std::min_element(
+      moves.begin(), moves.end(),
+      [](const auto& a, const auto& b) { return std::abs(a.value) < std::abs(b.value); });
   return {nearest->x, nearest->y};
 }
 
@@ -78,15 +78,25 @@ Square PickNearEven(const std::vector<RankedMove>& moves) {
 using Symmetry = Square (*)(Square, int16_t w, int16_t h);
 constexpr Symmetry kSymmetries[] = {
     [](Square s, int16_t, int16_t) { return s; },
-    [](Square s, int16_t w, int16_t) { return Square{static_cast<int16_t>(w - 1 - s.x), s.y}; },
-    [](Square s, int16_t, int16_t h) { return Square{s.x, static_cast<int16_t>(h - 1 - s.y)}; },
+    [](Square s, int16_t w, int16_t) {
+      return Square{static_cast<int16_t>(w - 1 - s.x), s.y};
+    },
+    [](Square s, int16_t, int16_t h) {
+      return Square{s.x, static_cast<int16_t>(h - 1 - s.y)};
+    },
     [](Square s, int16_t w, int16_t h) {
       return Square{static_cast<int16_t>(w - 1 - s.x), static_cast<int16_t>(h - 1 - s.y)};
     },
     // Those that exchange the axes, for square boards only.
-    [](Square s, int16_t, int16_t) { return Square{s.y, s.x}; },
-    [](Square s, int16_t w, int16_t) { return Square{static_cast<int16_t>(w - 1 - s.y), s.x}; },
-    [](Square s, int16_t, int16_t h) { return Square{s.y, static_cast<int16_t>(h - 1 - s.x)}; },
+    [](Square s, int16_t, int16_t) {
+      return Square{s.y, s.x};
+    },
+    [](Square s, int16_t w, int16_t) {
+      return Square{static_cast<int16_t>(w - 1 - s.y), s.x};
+    },
+    [](Square s, int16_t, int16_t h) {
+      return Square{s.y, static_cast<int16_t>(h - 1 - s.x)};
+    },
     [](Square s, int16_t w, int16_t h) {
       return Square{static_cast<int16_t>(w - 1 - s.y), static_cast<int16_t>(h - 1 - s.x)};
     },
@@ -97,8 +107,7 @@ constexpr size_t kAxisKeepingSymmetries = 4;
 // one of the same kind.
 std::vector<Symmetry> PositionSymmetries() {
   std::vector<Symmetry> found;
-  const size_t count =
-      boardWidth == boardHeight ? std::size(kSymmetries) : kAxisKeepingSymmetries;
+  const size_t count = boardWidth == boardHeight ? std::size(kSymmetries) : kAxisKeepingSymmetries;
   for (size_t k = 0; k < count; ++k) {
     bool keeps = true;
     for (int16_t y = 0; keeps && y < boardHeight; ++y) {
@@ -117,7 +126,8 @@ RootMoveFilter SymmetricTwins() {
   RootMoveFilter filter;
   filter.twins = [symmetries = PositionSymmetries()](int16_t index) {
     std::vector<int16_t> twins;
-    for (Symmetry s : symmetries) twins.push_back(IndexOf(s(SquareOf(index), boardWidth, boardHeight)));
+    for (Symmetry s : symmetries)
+      twins.push_back(IndexOf(s(SquareOf(index), boardWidth, boardHeight)));
     return twins;
   };
   return filter;
@@ -215,7 +225,8 @@ FourthMove SoosorvFourthMove() {
 bool SoosorvTakesWhite(int offers) {
   BeginCandidateSearches();
   const std::vector<RankedMove> fifths = BlackFifthMoves(offers, 1);
-  return !fifths.empty() && OtherColourBetter(fifths[std::min<size_t>(offers, fifths.size()) - 1].value);
+  return !fifths.empty() &&
+         OtherColourBetter(fifths[std::min<size_t>(offers, fifths.size()) - 1].value);
 }
 
 // The best moves first; when the search finds fewer than asked, the empty
@@ -255,7 +266,8 @@ std::vector<Square> SoosorvChooseFifth(const std::vector<Square>& offers) {
   int bestValue = 0;
   for (size_t k = 0; k < legal.size(); ++k) {
     Put(legal[k]);
-    const int value = SearchPosition(static_cast<double>(k + 1) / static_cast<double>(legal.size())).value;
+    const int value =
+        SearchPosition(static_cast<double>(k + 1) / static_cast<double>(legal.size())).value;
     TakeBack(legal[k]);
     if (best.empty() || value > bestValue) {
       best = {legal[k]};

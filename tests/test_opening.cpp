@@ -173,9 +173,8 @@ TEST(Swap2Board, TheGameAfterTheOpeningIsAsANewProcessSeesIt) {
   const std::string settings = "START 15\nINFO timeout_turn 30000\nINFO max_depth 3";
   const std::string board = "BOARD\n7,7,2\n8,7,1\n9,9,2\n8,8,1\n8,6,2\nDONE";
   const std::string fresh = Engine(settings).Ask(board);
-  for (const std::string step :
-       {"SWAP2BOARD\nDONE", "SWAP2BOARD\n7,7\n6,6\n8,8\nDONE",
-        "SWAP2BOARD\n7,7\n0,0\n8,7\n14,14\n9,7\nDONE"}) {
+  for (const std::string step : {"SWAP2BOARD\nDONE", "SWAP2BOARD\n7,7\n6,6\n8,8\nDONE",
+                                 "SWAP2BOARD\n7,7\n0,0\n8,7\n14,14\n9,7\nDONE"}) {
     SCOPED_TRACE(step);
     Engine engine(settings);
     engine.Ask(step);
@@ -262,7 +261,8 @@ class YixinBoard {
   // The engine holds every stone of the game: none of the squares is free.
   void ExpectHoldsTheGame() {
     for (const auto& [x, y] : stones_) {
-      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)), "ERROR square is occupied");
+      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
+                "ERROR square is occupied");
     }
   }
   std::string Next() {
@@ -284,7 +284,8 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
     SCOPED_TRACE(option);
     YixinBoard board(1);
     board.engine().Send("yxswap2step1");
-    for (int k = 1; k <= 3; ++k) board.Play(MessageSquare(board.Next(), "SWAP2 MOVE" + std::to_string(k)));
+    for (int k = 1; k <= 3; ++k)
+      board.Play(MessageSquare(board.Next(), "SWAP2 MOVE" + std::to_string(k)));
     board.engine().ExpectQuiet();
     if (option == 1) {  // stay with white: the human's fourth stone
       board.HumanStone({6, 6});
@@ -296,7 +297,8 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
       board.HumanStone({9, 9});
       const std::string choice = board.Ask(board.Block(false) + "\nyxswap2step3");
       board.engine().ExpectQuiet();
-      ASSERT_TRUE(choice == "MESSAGE SWAP2 SWAP2 YES" || choice == "MESSAGE SWAP2 SWAP2 NO") << choice;
+      ASSERT_TRUE(choice == "MESSAGE SWAP2 SWAP2 YES" || choice == "MESSAGE SWAP2 SWAP2 NO")
+          << choice;
       if (choice.ends_with("NO")) {
         board.ExpectMove(board.Block(true));  // white: the sixth stone
       } else {
@@ -413,14 +415,14 @@ void FinishSoosorv(YixinBoard& board, int n, bool tesselOffers) {
   const Stones four = board.stones();
   if (tesselOffers) {
     const Stones offers = ReadOffers(board, n);
-    board.Play(offers.back());   // the human's choice
-    board.HumanStone({3, 3});    // and white's sixth
+    board.Play(offers.back());  // the human's choice
+    board.HumanStone({3, 3});   // and white's sixth
     board.ExpectMove(board.Block(true));
     return;
   }
   Stones offers;
-  for (const Square& s : {Square{4, 4}, Square{10, 4}, Square{4, 10}, Square{10, 10},
-                          Square{3, 7}, Square{11, 7}, Square{7, 3}, Square{7, 11}}) {
+  for (const Square& s : {Square{4, 4}, Square{10, 4}, Square{4, 10}, Square{10, 10}, Square{3, 7},
+                          Square{11, 7}, Square{7, 3}, Square{7, 11}}) {
     if (static_cast<int>(offers.size()) < n && board.IsEmpty(s)) offers.push_back(s);
   }
   Stones all = four;
@@ -441,7 +443,8 @@ TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
     const bool humanSwapsFirst = path & 1, humanSwapsSecond = path & 2;
     YixinBoard board(2);
     board.engine().Send("yxsoosorvstep1");
-    for (int k = 1; k <= 3; ++k) board.Play(MessageSquare(board.Next(), "SOOSORV MOVE" + std::to_string(k)));
+    for (int k = 1; k <= 3; ++k)
+      board.Play(MessageSquare(board.Next(), "SOOSORV MOVE" + std::to_string(k)));
     board.engine().ExpectQuiet();
     ExpectSoosorvOpening(board.stones());
     if (humanSwapsFirst) {
@@ -454,7 +457,8 @@ TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
       board.engine().ExpectQuiet();
       if (humanSwapsSecond) {
         // Tessel black again: it offers.
-        board.engine().Send("yxsoosorvstep5 " + std::to_string((*n)[2]) + board.List(board.stones()));
+        board.engine().Send("yxsoosorvstep5 " + std::to_string((*n)[2]) +
+                            board.List(board.stones()));
         FinishSoosorv(board, (*n)[2], true);
       } else {
         FinishSoosorv(board, (*n)[2], false);

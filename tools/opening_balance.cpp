@@ -75,7 +75,8 @@ std::string StoneLines(const Stones& stones) {
 std::optional<Stones> Swap2Opening(EngineProcess& proposer, EngineProcess& chooser, int side) {
   const auto ask = [&](EngineProcess& engine, const Stones& stones) {
     engine.WriteLine("INFO time_left 100000");
-    return AnswerStones(engine.Ask("SWAP2BOARD\n" + StoneLines(stones) + "DONE").value_or(""), side);
+    return AnswerStones(engine.Ask("SWAP2BOARD\n" + StoneLines(stones) + "DONE").value_or(""),
+                        side);
   };
   std::optional<Stones> three = ask(proposer, {});
   if (!three || three->size() != 3) return std::nullopt;
