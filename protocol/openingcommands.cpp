@@ -27,7 +27,8 @@ constexpr char kRepeated[] = "ERROR square is occupied";
 constexpr char kNoOffer[] = "ERROR no offered fifth move is free";
 
 // Stones in play order, one "x,y" (or "x,y,z") line each, up to DONE; none
-// when another line ends the list, which stays in cmd.
+// when another line ends the list, which stays in cmd. Past a board's worth
+// the list is read on but not kept: so many stones repeat a square anyway.
 std::optional<Stones> ReadStones() {
   Stones stones;
   while (GetLine()) {
@@ -35,7 +36,7 @@ std::optional<Stones> ReadStones() {
     if (cmd[0] == '\0') continue;
     int16_t v[2];
     if (!ReadShorts(cmd, v, 2)) return std::nullopt;
-    stones.push_back({v[0], v[1]});
+    if (stones.size() <= kPlayableSquares) stones.push_back({v[0], v[1]});
   }
   return std::nullopt;
 }
@@ -55,15 +56,15 @@ const char* StonesFault(const Stones& stones) {
   return nullptr;
 }
 
+void Put(const Stones& stones) {
+  for (const Square& s : stones) Tessel_PutSymbol(s.x, s.y);
+}
+
 // A new game holding the stones, alternately black and white.
 void SetUp(const Stones& stones) {
   Tessel_Initialize();
   started = 1;
-  for (const Square& s : stones) Tessel_PutSymbol(s.x, s.y);
-}
-
-void Put(const Stones& stones) {
-  for (const Square& s : stones) Tessel_PutSymbol(s.x, s.y);
+  Put(stones);
 }
 
 int StonesOnBoard() {
