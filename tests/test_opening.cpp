@@ -357,6 +357,35 @@ TEST(YixinSwap2, TesselChoosesAfterTheHumansThreeStones) {
   }
 }
 
+// yxswap2step3 after the five stones that YXBOARD loaded, Tessel having
+// opened: black (SWAP2 YES) against black's open three, white (SWAP2 NO)
+// when white's two hold the centre; then the game as the board goes on.
+TEST(YixinSwap2, TesselChoosesItsColourAfterFiveStones) {
+  struct Case {
+    Stones stones;
+    bool takesBlack;
+  };
+  const Case cases[] = {
+      {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, true},
+      {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
+    YixinBoard board(1);
+    for (const Square& s : c.stones) board.Play(s);
+    const std::string reply = board.Ask(board.Block(false) + "\nyxswap2step3");
+    EXPECT_EQ(reply, c.takesBlack ? "MESSAGE SWAP2 SWAP2 YES" : "MESSAGE SWAP2 SWAP2 NO");
+    board.engine().ExpectQuiet();
+    if (c.takesBlack) {
+      const Square sixth = board.HumanStone({5, 5});
+      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+                       std::to_string(sixth.second));
+    } else {
+      board.ExpectMove(board.Block(true));
+    }
+  }
+}
+
 // The squares of the board that map the position onto itself under the
 // eight symmetries of the square: the images of a square.
 std::set<Square> Images(const Referee& referee, const Square& s) {
@@ -479,33 +508,53 @@ TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
   }
 }
 
-// yxsoosorvstep2 after the human's opening, Tessel white: its swap follows
-// the position (black's strong direct opening, or black's weak far one).
+// yxsoosorvstep2 after the human's opening, Tessel white: it takes black
+// after black's strong direct opening (a diagonal two beside white's stone),
+// and stays white after a far indirect one; then the step the board sends
+// next (step 4 when Tessel is black, step 3 when it is white).
 TEST(YixinSoosorv, TesselChoosesAfterTheHumansOpening) {
   struct Case {
     Stones stones;
-    std::string answer;
+    bool takesBlack;
   };
   const Case cases[] = {
-      {{{7, 7}, {7, 6}, {8, 8}}, "MESSAGE SOOSORV SWAP1"},
-      {{{7, 7}, {8, 6}, {5, 9}}, "MESSAGE SOOSORV SWAP1"},
+      {{{7, 7}, {7, 6}, {8, 8}}, true},
+      {{{7, 7}, {8, 6}, {5, 9}}, false},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
     YixinBoard board(2);
     for (const Square& s : c.stones) board.Play(s);
     const std::string reply = board.Ask("yxsoosorvstep2" + board.List(board.stones()));
-    ASSERT_TRUE(reply == c.answer + " YES" || reply == c.answer + " NO") << reply;
+    EXPECT_EQ(reply, c.takesBlack ? "MESSAGE SOOSORV SWAP1 YES" : "MESSAGE SOOSORV SWAP1 NO");
     board.engine().ExpectQuiet();
-    if (reply.ends_with("YES")) {
-      board.HumanStone({7, 5});  // Tessel black: the human's fourth, N = 2
+    if (c.takesBlack) {
+      board.HumanStone({7, 5});  // the human's fourth, N = 2
       const std::string swap = board.Ask("yxsoosorvstep4 2" + board.List(board.stones()));
-      EXPECT_TRUE(swap.starts_with("MESSAGE SOOSORV SWAP2 ")) << swap;
-      board.engine().ExpectQuiet();
+      EXPECT_TRUE(swap == "MESSAGE SOOSORV SWAP2 YES" || swap == "MESSAGE SOOSORV SWAP2 NO")
+          << swap;
     } else {
-      const std::string reply4 = board.Ask("yxsoosorvstep3" + board.List(board.stones()));
-      EXPECT_TRUE(MessageNumbers(reply4, "SOOSORV MOVE4").has_value()) << reply4;
-      board.engine().ExpectQuiet();
+      const std::string fourth = board.Ask("yxsoosorvstep3" + board.List(board.stones()));
+      const std::optional<std::vector<int>> n = MessageNumbers(fourth, "SOOSORV MOVE4");
+      ASSERT_TRUE(n && n->size() == 3) << fourth;
+      board.Play({(*n)[0], (*n)[1]});
     }
+    board.engine().ExpectQuiet();
+  }
+}
+
+// yxsoosorvstep4, Tessel black: the position is worth black's N-th best
+// fifth move, since white picks the worst offer; one offer keeps black, eight
+// of them on the same position hand it white.
+TEST(YixinSoosorv, TheNumberOfOffersDecidesBlacksSwap) {
+  for (const int offers : {1, 8}) {
+    SCOPED_TRACE(offers);
+    YixinBoard board(2);
+    for (const Square& s : {Square{7, 7}, Square{8, 6}, Square{5, 9}, Square{8, 7}}) board.Play(s);
+    const std::string reply =
+        board.Ask("yxsoosorvstep4 " + std::to_string(offers) + board.List(board.stones()));
+    EXPECT_EQ(reply, offers == 8 ? "MESSAGE SOOSORV SWAP2 YES" : "MESSAGE SOOSORV SWAP2 NO");
+    board.engine().ExpectQuiet();
   }
 }
 
