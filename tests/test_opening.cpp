@@ -72,6 +72,14 @@ class Engine {
   }
   // Nothing else was written: the next line answers ABOUT.
   void ExpectQuiet() { EXPECT_EQ(Ask("ABOUT"), kAbout); }
+  // The engine holds a stone on each square: none is free to PLAY.
+  void ExpectHolds(const Stones& stones) {
+    for (const auto& [x, y] : stones) {
+      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
+                "ERROR square is occupied")
+          << x << "," << y;
+    }
+  }
 
  private:
   EngineProcess process_;
@@ -99,6 +107,7 @@ TEST(Swap2Board, EmptyBoardGetsThreeStonesUnderEveryRule) {
     Referee referee(kSide, kSide, RuleFromInfo(rule));
     ExpectPlayable(referee, *ParseSquares(reply));
     engine.ExpectQuiet();
+    engine.ExpectHolds(referee.stones());
   }
 }
 
@@ -134,6 +143,7 @@ TEST(Swap2Board, AnswersFollowTheValueOfThePosition) {
     Referee referee = RefereeWith(c.stones);
     if (reply != "SWAP") ExpectPlayable(referee, *ParseSquares(reply));
     engine.ExpectQuiet();
+    engine.ExpectHolds(referee.stones());
   }
 }
 
@@ -258,13 +268,9 @@ class YixinBoard {
     engine_.Send(lines);
     return Next();
   }
-  // The engine holds every stone of the game: none of the squares is free.
-  void ExpectHoldsTheGame() {
-    for (const auto& [x, y] : stones_) {
-      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
-                "ERROR square is occupied");
-    }
-  }
+  // The engine holds every stone of the game.
+  void ExpectHoldsTheGame() { engine_.ExpectHolds(stones_); }
+
   std::string Next() {
     std::string line = engine_.Next();
     while (line == "OK") line = engine_.Next();
@@ -287,6 +293,7 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
     for (int k = 1; k <= 3; ++k)
       board.Play(MessageSquare(board.Next(), "SWAP2 MOVE" + std::to_string(k)));
     board.engine().ExpectQuiet();
+    board.ExpectHoldsTheGame();
     if (option == 1) {  // stay with white: the human's fourth stone
       board.HumanStone({6, 6});
       board.ExpectMove(board.Block(true));
@@ -345,6 +352,7 @@ TEST(YixinSwap2, TesselChoosesAfterTheHumansThreeStones) {
     board.Play(MessageSquare(reply, "SWAP2 MOVE4"));
     board.Play(MessageSquare(board.Next(), "SWAP2 MOVE5"));
     board.engine().ExpectQuiet();
+    board.ExpectHoldsTheGame();
     if (c.humanSwaps) {
       board.ExpectMove(board.Block(true));  // Tessel white: the sixth
     } else {
@@ -461,6 +469,7 @@ void FinishSoosorv(YixinBoard& board, int n, bool tesselOffers) {
   EXPECT_NE(std::find(offers.begin(), offers.end(), fifth), offers.end()) << chosen;
   board.engine().ExpectQuiet();
   board.Play(fifth);
+  board.ExpectHoldsTheGame();
   board.ExpectMove(board.Block(true));  // Tessel white: the sixth
 }
 
@@ -476,6 +485,7 @@ TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
       board.Play(MessageSquare(board.Next(), "SOOSORV MOVE" + std::to_string(k)));
     board.engine().ExpectQuiet();
     ExpectSoosorvOpening(board.stones());
+    board.ExpectHoldsTheGame();
     if (humanSwapsFirst) {
       // Tessel white: the fourth stone and N.
       const std::string reply = board.Ask("yxsoosorvstep3" + board.List(board.stones()));
@@ -484,6 +494,7 @@ TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
       EXPECT_TRUE((*n)[2] >= 1 && (*n)[2] <= 8) << reply;
       board.Play({(*n)[0], (*n)[1]});
       board.engine().ExpectQuiet();
+      board.ExpectHoldsTheGame();
       if (humanSwapsSecond) {
         // Tessel black again: it offers.
         board.engine().Send("yxsoosorvstep5 " + std::to_string((*n)[2]) +
