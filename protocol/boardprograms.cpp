@@ -16,9 +16,6 @@
 
 namespace {
 
-constexpr char kOpeningRefused[] =
-    "ERROR Swap2 and Soosorv openings are not supported: place the opening stones by hand";
-
 bool IsDone(const char* text) { return ParseCommandParameter("DONE", text) != nullptr; }
 
 // The moves of a list up to DONE, from the next line on, each given to
@@ -103,11 +100,4 @@ void SkipTextAndMoveList(const char* argument) {
   if (rest == nullptr) SendResponse(kParameterError);
   if (rest != nullptr && IsDone(rest)) return;
   SkipListLines();
-}
-
-void RefuseOpening(const char*) { SendResponse(kOpeningRefused); }
-
-void RefuseOpeningList(const char*) {
-  SkipListLines();
-  SendResponse(kOpeningRefused);
 }

@@ -22,7 +22,3 @@ void SkipFileName(const char* argument);
 // A quoted text (\" and \\ escaped) followed by a list of moves closed by
 // DONE; the first move or DONE follows the closing quote on the same line.
 void SkipTextAndMoveList(const char* argument);
-// Swap2 and Soosorv opening steps, which Tessel does not play: one error
-// line, after reading the step's list when it has one.
-void RefuseOpening(const char* argument);
-void RefuseOpeningList(const char* argument);

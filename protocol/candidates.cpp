@@ -44,6 +44,17 @@ size_t wanted = 1;
 int16_t target = 0;  // the balance commands' value, side to move's view
 Clock::time_point commandStart;
 int64_t commandNodes = 0;
+// The searches of other commands write nothing, and each may use only a
+// share of the move's budget, counted from the start of the command.
+bool quiet = false;
+double budgetShare = 1;
+bool shareUsed = false;
+// A stop, END, a new position or the end of the move's time came: the
+// command's later searches answer at once.
+bool commandStopped = false;
+// Root moves that are never candidates, and the squares that count as the
+// same move as a found one (the position's symmetric images of it).
+RootMoveFilter filter;
 
 int64_t ElapsedMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - commandStart).count();
@@ -67,16 +78,24 @@ Outcome SearchOnce(int16_t depth, Candidate& found) {
   return Outcome::kFound;
 }
 
+void ExcludeFound(int16_t squareIndex) {
+  ExcludeRootMove(squareIndex);
+  if (filter.twins) {
+    for (int16_t twin : filter.twins(squareIndex)) ExcludeRootMove(twin);
+  }
+}
+
 // Up to `limit` root moves at `depth`, best first; false when cut short.
 bool SearchCandidates(int16_t depth, size_t limit, Candidates& found) {
   ClearExcludedRootMoves();
+  for (int16_t square : filter.leftOut) ExcludeRootMove(square);
   Outcome outcome = Outcome::kFound;
   while (found.size() < limit) {
     Candidate candidate{};
     outcome = SearchOnce(depth, candidate);
     if (outcome != Outcome::kFound) break;
     found.push_back(candidate);
-    ExcludeRootMove(candidate.squareIndex);
+    ExcludeFound(candidate.squareIndex);
   }
   ClearExcludedRootMoves();
   return outcome != Outcome::kCut;
@@ -143,23 +162,27 @@ void Report(const Candidates& found, int16_t depth) {
   }
 }
 
-// The deepest completed depth's candidates, or none.
+// The deepest completed depth's candidates, or none, and those of the depth
+// before it.
 Candidates result;
+Candidates previous;
 int16_t resultDepth = 0;
 
 void SearchAllDepths() {
   result.clear();
+  previous.clear();
   resultDepth = 0;
-  for (int16_t depth = 1; depth <= SearchDepth(); ++depth) {
+  for (int16_t depth = 1; depth <= SearchDepth() && !commandStopped; ++depth) {
     Candidates found;
     const bool complete =
         goal == Goal::kBalanceTwo
             ? SearchPairs(depth, found)
             : SearchCandidates(depth, goal == Goal::kBest ? wanted : kAllMoves, found);
     if (!complete || found.empty()) break;
+    previous = std::move(result);
     result = found;
     resultDepth = depth;
-    Report(found, depth);
+    if (!quiet) Report(found, depth);
     // A win found for the best move stays the best at every depth.
     if (goal != Goal::kBalanceOne && goal != Goal::kBalanceTwo &&
         found.front().line.value == kWinScore) {
@@ -186,14 +209,17 @@ void TakeFallback() {
   result = {move};
 }
 
-void Run(Goal g, size_t n, int16_t value) {
-  if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
+void Start(Goal g, size_t n, int16_t value) {
   goal = g;
   wanted = n;
   target = value;
-  commandStart = Clock::now();
-  commandNodes = 0;
   running = true;
+}
+
+void Run(Goal g, size_t n, int16_t value) {
+  if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
+  BeginCandidateSearches();
+  Start(g, n, value);
   const bool answered = RunProtocolSearch([] {
     SearchAllDepths();
     if (result.empty() && !sessionEnded) TakeFallback();
@@ -214,6 +240,41 @@ void Run(Goal g, size_t n, int16_t value) {
     std::snprintf(answer, sizeof answer, "%d,%d", line.x, line.y);
   }
   SendResponse(answer);
+}
+
+// A value of the two deepest depths: the side to move's view swings from
+// one depth to the next (the side that moves last within the depth looks
+// better), and the mean of two depths cancels most of the swing. A move not
+// searched at the shallower depth takes the value found there at its rank.
+int MeanValue(const Candidate& c, size_t rank) {
+  if (previous.empty()) return c.line.value;
+  auto same = std::find_if(previous.begin(), previous.end(),
+                           [&](const Candidate& p) { return p.squareIndex == c.squareIndex; });
+  if (same == previous.end()) same = previous.begin() + std::min(rank, previous.size() - 1);
+  return (c.line.value + same->line.value) / 2;
+}
+
+std::vector<RankedMove> QuietSearch(Goal g, size_t n, double share, const RootMoveFilter& f) {
+  std::vector<RankedMove> moves;
+  if (Tessel_BoardFull() || sessionEnded) return moves;
+  quiet = true;
+  budgetShare = share;
+  shareUsed = false;
+  filter = f;
+  Start(g, n, 0);
+  SearchAllDepths();
+  if (result.empty() && !sessionEnded) {
+    TakeFallback();
+    previous.clear();
+  }
+  for (size_t rank = 0; rank < result.size(); ++rank) {
+    moves.push_back({result[rank].line.x, result[rank].line.y, MeanValue(result[rank], rank)});
+  }
+  running = false;
+  quiet = false;
+  budgetShare = 1;
+  filter = {};
+  return moves;
 }
 
 int16_t ReadValue(const char* argument) {
@@ -237,8 +298,31 @@ void HandleBalanceTwo(const char* argument) {
   Run(Goal::kBalanceTwo, kAllMoves, ReadValue(argument));
 }
 
+void BeginCandidateSearches() {
+  commandStart = Clock::now();
+  commandNodes = 0;
+  commandStopped = false;
+  shareUsed = false;
+}
+
+std::vector<RankedMove> BestRootMoves(size_t n, double share, const RootMoveFilter& f) {
+  return QuietSearch(Goal::kBest, n, share, f);
+}
+
+std::vector<RankedMove> AllRootMoves(double share, const RootMoveFilter& f) {
+  return QuietSearch(Goal::kBalanceOne, kAllMoves, share, f);
+}
+
 bool CandidateSearchRunning() { return running; }
 
 void CheckCandidateTime() {
-  if (ElapsedMs() >= MoveBudget(searchTimeout, matchTimeout)) stopSearch = 1;
+  // A search ended by anything but its share or the move cap ends the whole
+  // command: a stop, END, a new position, or the move's own time.
+  const bool capped = maxNodes > 0 && nbExaminedMoves >= maxNodes;
+  if (stopSearch != 0 && !shareUsed && !capped) commandStopped = true;
+  const double budget = static_cast<double>(MoveBudget(searchTimeout, matchTimeout));
+  if (static_cast<double>(ElapsedMs()) >= budget * budgetShare) {
+    stopSearch = 1;
+    shareUsed = true;
+  }
 }

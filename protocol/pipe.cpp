@@ -13,6 +13,7 @@
 #include "protocol/analysis.h"
 #include "protocol/boardprograms.h"
 #include "protocol/candidates.h"
+#include "protocol/openingcommands.h"
 #include "protocol/parse.h"
 #include "protocol/ruleinfo.h"
 #include "protocol/position.h"
@@ -250,6 +251,9 @@ constexpr Command kCommands[] = {
     {"BEST",                     HandleBest,          true,        kWaits},
     {"BEGIN",                    HandleBegin,         true,        kWaits},
     {"BOARD",                    HandleBoard,         false,       kStops},
+    // Gomocup's Swap2 opening: the stones so far up to DONE, answered with
+    // stones or SWAP.
+    {"SWAP2BOARD",               HandleSwap2Board,    false,       kWaits},
     {"TAKEBACK",                 HandleTakeBack,      true,        kWaits},
     {"ABOUT",                    HandleAbout,         false,       kWaits},
     {"END",                      HandleEnd,           false,       kActs},
@@ -301,17 +305,17 @@ constexpr Command kCommands[] = {
     {"YXBLOCKPATHUNDO",          SkipMoveList,        false,       kWaits},
     // A quoted text, then the list; DONE may follow the text on its line.
     {"YXEDITTEXTDATABASE",       SkipTextAndMoveList, false,       kWaits},
-    // Opening rules that Tessel does not play: one error line each, their
-    // lists read.
-    {"YXSWAP2STEP1",             RefuseOpening,       false,       kWaits},
-    {"YXSWAP2STEP2",             RefuseOpening,       false,       kWaits},
-    {"YXSWAP2STEP3",             RefuseOpening,       false,       kWaits},
-    {"YXSOOSORVSTEP1",           RefuseOpening,       false,       kWaits},
-    {"YXSOOSORVSTEP2",           RefuseOpeningList,   false,       kWaits},
-    {"YXSOOSORVSTEP3",           RefuseOpeningList,   false,       kWaits},
-    {"YXSOOSORVSTEP4",           RefuseOpeningList,   false,       kWaits},
-    {"YXSOOSORVSTEP5",           RefuseOpeningList,   false,       kWaits},
-    {"YXSOOSORVSTEP6",           RefuseOpeningList,   false,       kWaits},
+    // The opening rules' steps: Swap2's work on the position YXBOARD loaded,
+    // Soosorv's (but the first) carry their stones up to DONE.
+    {"YXSWAP2STEP1",             HandleYxSwap2Step1,  false,       kWaits},
+    {"YXSWAP2STEP2",             HandleYxSwap2Step2,  false,       kWaits},
+    {"YXSWAP2STEP3",             HandleYxSwap2Step3,  false,       kWaits},
+    {"YXSOOSORVSTEP1",           HandleYxSoosorvStep1, false,      kWaits},
+    {"YXSOOSORVSTEP2",           HandleYxSoosorvStep2, false,      kWaits},
+    {"YXSOOSORVSTEP3",           HandleYxSoosorvStep3, false,      kWaits},
+    {"YXSOOSORVSTEP4",           HandleYxSoosorvStep4, false,      kWaits},
+    {"YXSOOSORVSTEP5",           HandleYxSoosorvStep5, false,      kWaits},
+    {"YXSOOSORVSTEP6",           HandleYxSoosorvStep6, false,      kWaits},
 };
 
 // The command that a line names, and its argument; null for none.

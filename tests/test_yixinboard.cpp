@@ -464,22 +464,6 @@ TEST(YixinBoard, EveryCommandItSendsIsAcceptedWithoutALine) {
   EXPECT_EQ(yixin.Send("turn 7,7").answer, "ERROR square is occupied");
 }
 
-// Swap2 and Soosorv openings are not played: one error line per step, the
-// step's list read whole.
-TEST(YixinBoard, OpeningRulesGetOneErrorLinePerStep) {
-  Yixin yixin;
-  const std::string refused =
-      "ERROR Swap2 and Soosorv openings are not supported: place the opening stones by hand";
-  EXPECT_EQ(yixin.engine().Ask("start 15\nyxswap2step1"), "OK");
-  EXPECT_EQ(yixin.engine().ReadLine(), refused);
-  for (const char* step : {"yxswap2step2", "yxswap2step3", "yxsoosorvstep1"})
-    EXPECT_EQ(yixin.engine().Ask(step), refused);
-  for (const char* step : {"yxsoosorvstep2", "yxsoosorvstep3", "yxsoosorvstep4 2",
-                           "yxsoosorvstep5 2", "yxsoosorvstep6"})
-    EXPECT_EQ(yixin.engine().Ask(std::string(step) + "\n7,7\n7,8\n8,8\ndone"), refused);
-  yixin.Silent("yxstop");
-}
-
 // Without show_detail the candidate commands write their answer alone, as
 // every search does.
 // Yixin-Board's unlimited level sends INFO max_depth 225 and stops the

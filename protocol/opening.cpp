@@ -1,0 +1,278 @@
+// The opening rules' proposals and decisions. Values come from the candidate
+// searches: the side to move's view, the mean of the two deepest completed
+// depths. Proposals aim at 0 and draw among the near-even ones, so that games
+// from them differ; a swap needs the other colour better beyond the margin.
+#include "protocol/opening.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+
+#include "engine/tessel.h"
+#include "evaluation/board.h"
+#include "protocol/candidates.h"
+
+namespace {
+
+// Why kEvenMargin is 300: in the opening, values of consecutive depths differ
+// by 500 to 1500 (the side that moves last looks better), and the mean of two
+// depths still moves by about 300 from one pair of depths to the next. Within
+// that margin the search cannot tell which colour is better, so a proposal
+// anywhere inside it is even as far as Tessel can judge, a decision with
+// three options places two more stones rather than guess, and a swap needs
+// the other colour to be better by more than the margin.
+
+// True when the value, Tessel's colour's view, favours the other colour
+// beyond the margin.
+bool OtherColourBetter(int value) { return value < -kEvenMargin; }
+
+// The eight neighbours of a square: white's second stone in both openings is
+// one of them (an orthogonal one makes a direct opening, a diagonal one an
+// indirect one).
+constexpr Square kNeighbours[] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
+                                  {-1, 0}, {-1, -1}, {0, -1}, {1, -1}};
+// Soosorv's third stone lies within this many squares of the centre.
+constexpr int16_t kSoosorvReach = 2;
+
+int16_t IndexOf(Square s) {
+  int16_t index = 0;
+  ConvertXY_Offset_2_Index(s.x, s.y, index);
+  return index;
+}
+
+Square SquareOf(int16_t index) {
+  Square s{};
+  ConvertIndex_2_XY_Offset(index, s.x, s.y);
+  return s;
+}
+
+void Put(Square s) { Tessel_PutSymbol(s.x, s.y); }
+void TakeBack(Square s) { Tessel_TakeBack(s.x, s.y); }
+
+// The searched value of the position in play, side to move's view, and its
+// best move.
+RankedMove SearchPosition(double share) {
+  const std::vector<RankedMove> best = BestRootMoves(1, share);
+  return best.empty() ? RankedMove{0, 0, 0} : best.front();
+}
+
+// One of the moves valued near even, drawn at random so that games differ;
+// the nearest one when none is.
+Square PickNearEven(const std::vector<RankedMove>& moves) {
+  std::vector<RankedMove> even;
+  for (const RankedMove& m : moves) {
+    if (std::abs(m.value) <= kEvenMargin) even.push_back(m);
+  }
+  if (!even.empty()) {
+    const RankedMove& m = even[static_cast<size_t>(std::rand()) % even.size()];
+    return {m.x, m.y};
+  }
+  const auto nearest = std::min_element(
+      moves.begin(), moves.end(),
+      [](const auto& a, const auto& b) { return std::abs(a.value) < std::abs(b.value); });
+  return {nearest->x, nearest->y};
+}
+
+// The board's eight symmetries (four when it is not square), as maps of a
+// square.
+using Symmetry = Square (*)(Square, int16_t w, int16_t h);
+constexpr Symmetry kSymmetries[] = {
+    [](Square s, int16_t, int16_t) { return s; },
+    [](Square s, int16_t w, int16_t) {
+      return Square{static_cast<int16_t>(w - 1 - s.x), s.y};
+    },
+    [](Square s, int16_t, int16_t h) {
+      return Square{s.x, static_cast<int16_t>(h - 1 - s.y)};
+    },
+    [](Square s, int16_t w, int16_t h) {
+      return Square{static_cast<int16_t>(w - 1 - s.x), static_cast<int16_t>(h - 1 - s.y)};
+    },
+    // Those that exchange the axes, for square boards only.
+    [](Square s, int16_t, int16_t) {
+      return Square{s.y, s.x};
+    },
+    [](Square s, int16_t w, int16_t) {
+      return Square{static_cast<int16_t>(w - 1 - s.y), s.x};
+    },
+    [](Square s, int16_t, int16_t h) {
+      return Square{s.y, static_cast<int16_t>(h - 1 - s.x)};
+    },
+    [](Square s, int16_t w, int16_t h) {
+      return Square{static_cast<int16_t>(w - 1 - s.y), static_cast<int16_t>(h - 1 - s.x)};
+    },
+};
+constexpr size_t kAxisKeepingSymmetries = 4;
+
+// The symmetries that map every stone and blocked square of the position onto
+// one of the same kind.
+std::vector<Symmetry> PositionSymmetries() {
+  std::vector<Symmetry> found;
+  const size_t count = boardWidth == boardHeight ? std::size(kSymmetries) : kAxisKeepingSymmetries;
+  for (size_t k = 0; k < count; ++k) {
+    bool keeps = true;
+    for (int16_t y = 0; keeps && y < boardHeight; ++y) {
+      for (int16_t x = 0; keeps && x < boardWidth; ++x) {
+        const Square image = kSymmetries[k]({x, y}, boardWidth, boardHeight);
+        keeps = Tessel_GetSymbol(x, y) == Tessel_GetSymbol(image.x, image.y);
+      }
+    }
+    if (keeps) found.push_back(kSymmetries[k]);
+  }
+  return found;
+}
+
+// A filter that counts a move's symmetric images as the move itself.
+RootMoveFilter SymmetricTwins() {
+  RootMoveFilter filter;
+  filter.twins = [symmetries = PositionSymmetries()](int16_t index) {
+    std::vector<int16_t> twins;
+    for (Symmetry s : symmetries)
+      twins.push_back(IndexOf(s(SquareOf(index), boardWidth, boardHeight)));
+    return twins;
+  };
+  return filter;
+}
+
+// Every square farther than kSoosorvReach from the centre.
+RootMoveFilter OutsideSoosorvArea() {
+  RootMoveFilter filter;
+  const Square centre = CentreSquare();
+  for (int16_t y = 0; y < boardHeight; ++y) {
+    for (int16_t x = 0; x < boardWidth; ++x) {
+      if (std::abs(x - centre.x) > kSoosorvReach || std::abs(y - centre.y) > kSoosorvReach) {
+        filter.leftOut.push_back(IndexOf({x, y}));
+      }
+    }
+  }
+  return filter;
+}
+
+// Black on the centre, white on a neighbour drawn at random, and black's
+// second stone among the candidates that `filter` leaves, near even.
+std::vector<Square> ProposeThreeStones(const RootMoveFilter& filter) {
+  BeginCandidateSearches();
+  const Square centre = CentreSquare();
+  const Square step = kNeighbours[static_cast<size_t>(std::rand()) % std::size(kNeighbours)];
+  const Square second{static_cast<int16_t>(centre.x + step.x),
+                      static_cast<int16_t>(centre.y + step.y)};
+  Put(centre);
+  Put(second);
+  const std::vector<RankedMove> thirds = AllRootMoves(1, filter);
+  TakeBack(second);
+  TakeBack(centre);
+  if (thirds.empty()) return {};
+  return {centre, second, PickNearEven(thirds)};
+}
+
+// Of black's `wanted` best fifth moves, distinct by symmetry, the values.
+std::vector<RankedMove> BlackFifthMoves(int wanted, double share) {
+  return BestRootMoves(static_cast<size_t>(wanted), share, SymmetricTwins());
+}
+
+}  // namespace
+
+Square CentreSquare() {
+  return {static_cast<int16_t>(boardWidth / 2), static_cast<int16_t>(boardHeight / 2)};
+}
+
+std::vector<Square> ProposeSwap2Stones() { return ProposeThreeStones({}); }
+
+std::vector<Square> ProposeSoosorvOpening() { return ProposeThreeStones(OutsideSoosorvArea()); }
+
+// Half of the time goes to the value of the position; the rest, when two
+// more stones are placed, to black's fifth stone after white's best fourth.
+Swap2Answer ChooseAfterThreeStones() {
+  BeginCandidateSearches();
+  const RankedMove white = SearchPosition(0.5);
+  const Square fourth{white.x, white.y};
+  if (OtherColourBetter(white.value)) return {Swap2Choice::kSwap, {}};
+  if (white.value > kEvenMargin) return {Swap2Choice::kStay, {fourth}};
+  Put(fourth);
+  const std::vector<RankedMove> fifths = AllRootMoves(1);
+  TakeBack(fourth);
+  if (fifths.empty()) return {Swap2Choice::kStay, {fourth}};
+  return {Swap2Choice::kTwoMore, {fourth, PickNearEven(fifths)}};
+}
+
+ColourAnswer ChooseColourAfterFive() {
+  BeginCandidateSearches();
+  const RankedMove white = SearchPosition(1);
+  return {OtherColourBetter(white.value), {white.x, white.y}};
+}
+
+bool SoosorvTakesBlack() {
+  BeginCandidateSearches();
+  return OtherColourBetter(SearchPosition(1).value);
+}
+
+// White's best fourth stone with half of the time; then black's best fifth
+// moves: with N offers white chooses the worst for black, so the position is
+// worth the N-th best to black, and N is the count that brings it nearest 0.
+FourthMove SoosorvFourthMove() {
+  BeginCandidateSearches();
+  const RankedMove white = SearchPosition(0.5);
+  const Square fourth{white.x, white.y};
+  Put(fourth);
+  const std::vector<RankedMove> fifths = BlackFifthMoves(kMaxOffers, 1);
+  TakeBack(fourth);
+  int offers = 1;
+  for (int n = 1; n <= static_cast<int>(fifths.size()); ++n) {
+    if (std::abs(fifths[n - 1].value) < std::abs(fifths[offers - 1].value)) offers = n;
+  }
+  return {fourth, offers};
+}
+
+bool SoosorvTakesWhite(int offers) {
+  BeginCandidateSearches();
+  const std::vector<RankedMove> fifths = BlackFifthMoves(offers, 1);
+  return !fifths.empty() &&
+         OtherColourBetter(fifths[std::min<size_t>(offers, fifths.size()) - 1].value);
+}
+
+// The best moves first; when the search finds fewer than asked, the empty
+// squares nearest the centre that are not the same as one already offered.
+std::vector<Square> SoosorvOffers(int offers) {
+  BeginCandidateSearches();
+  std::vector<Square> chosen;
+  std::vector<int16_t> taken;
+  const RootMoveFilter twins = SymmetricTwins();
+  const auto offer = [&](Square s) {
+    const int16_t index = IndexOf(s);
+    if (std::find(taken.begin(), taken.end(), index) != taken.end()) return;
+    if (Tessel_GetSymbol(s.x, s.y) != kEmpty || Tessel_IsForbidden(s.x, s.y)) return;
+    chosen.push_back(s);
+    for (int16_t twin : twins.twins(index)) taken.push_back(twin);
+  };
+  for (const RankedMove& m : BlackFifthMoves(offers, 1)) offer({m.x, m.y});
+  const Square centre = CentreSquare();
+  for (int16_t reach = 0; static_cast<int>(chosen.size()) < offers && reach < kBoardSide; ++reach) {
+    for (int16_t y = 0; y < boardHeight; ++y) {
+      for (int16_t x = 0; x < boardWidth && static_cast<int>(chosen.size()) < offers; ++x) {
+        if (std::max(std::abs(x - centre.x), std::abs(y - centre.y)) == reach) offer({x, y});
+      }
+    }
+  }
+  return chosen;
+}
+
+// Each offer in turn gets an equal part of the time.
+std::vector<Square> SoosorvChooseFifth(const std::vector<Square>& offers) {
+  BeginCandidateSearches();
+  std::vector<Square> legal;
+  for (const Square& s : offers) {
+    if (Tessel_GetSymbol(s.x, s.y) == kEmpty) legal.push_back(s);
+  }
+  std::vector<Square> best;
+  int bestValue = 0;
+  for (size_t k = 0; k < legal.size(); ++k) {
+    Put(legal[k]);
+    const int value =
+        SearchPosition(static_cast<double>(k + 1) / static_cast<double>(legal.size())).value;
+    TakeBack(legal[k]);
+    if (best.empty() || value > bestValue) {
+      best = {legal[k]};
+      bestValue = value;
+    }
+  }
+  return best;
+}

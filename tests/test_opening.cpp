@@ -1,0 +1,599 @@
+// The opening rules through the real executable: Gomocup's SWAP2BOARD in its
+// three cases, and Yixin-Board's Swap2 and Soosorv-8 steps played through to
+// the game as its source sends them, every stone judged by the referee.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/harness/manager.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Square = std::pair<int, int>;
+
+const std::string kAbout(kAboutLine);
+constexpr int kSide = 15;
+// Short moves keep the suite quick; the decisions below hold at any budget.
+const std::string kSettings =
+    "START 15\nINFO timeout_turn 300\nINFO timeout_match 100000\nINFO time_left 100000";
+
+// "x,y x,y ...": the squares, or none unless every word is a move.
+std::optional<Stones> ParseSquares(const std::string& text) {
+  std::istringstream words(text);
+  Stones squares;
+  for (std::string word; words >> word;) {
+    int x = 0, y = 0;
+    if (!ParseMoveReply(word, &x, &y, kSide, kSide)) return std::nullopt;
+    squares.emplace_back(x, y);
+  }
+  if (squares.empty() || text.find("  ") != std::string::npos) return std::nullopt;
+  return squares;
+}
+
+std::string StoneLines(const Stones& stones) {
+  std::string lines;
+  for (const auto& [x, y] : stones) lines += std::to_string(x) + "," + std::to_string(y) + "\n";
+  return lines;
+}
+
+// Plays the stones on the referee; each must be legal and leave the game on
+// (no forbidden black stone under renju).
+void ExpectPlayable(Referee& referee, const Stones& stones) {
+  for (const auto& [x, y] : stones) {
+    EXPECT_EQ(referee.Play(x, y), Referee::Outcome::kPlaying) << x << "," << y;
+  }
+}
+
+Referee RefereeWith(const Stones& stones, Referee::Rule rule = Referee::Rule::kFreestyle) {
+  Referee referee(kSide, kSide, rule);
+  ExpectPlayable(referee, stones);
+  return referee;
+}
+
+class Engine {
+ public:
+  explicit Engine(const std::string& settings) {
+    EXPECT_TRUE(process_.WriteLine(settings));
+    EXPECT_EQ(Next(), "OK");
+  }
+  void Send(const std::string& lines) { EXPECT_TRUE(process_.WriteLine(lines)); }
+  std::string Next() { return process_.ReadLine(60000).value_or("(no reply)"); }
+  std::string Ask(const std::string& lines) {
+    Send(lines);
+    return Next();
+  }
+  // Nothing else was written: the next line answers ABOUT.
+  void ExpectQuiet() { EXPECT_EQ(Ask("ABOUT"), kAbout); }
+  // The engine holds a stone on each square: none is free to PLAY.
+  void ExpectHolds(const Stones& stones) {
+    for (const auto& [x, y] : stones) {
+      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
+                "ERROR square is occupied")
+          << x << "," << y;
+    }
+  }
+
+ private:
+  EngineProcess process_;
+};
+
+enum class Kind { kSwap, kOneStone, kTwoStones, kThreeStones };
+
+Kind KindOf(const std::string& reply) {
+  if (reply == "SWAP") return Kind::kSwap;
+  const std::optional<Stones> squares = ParseSquares(reply);
+  EXPECT_TRUE(squares.has_value()) << reply;
+  const size_t n = squares ? squares->size() : 0;
+  EXPECT_TRUE(n >= 1 && n <= 3) << reply;
+  return n == 1 ? Kind::kOneStone : n == 2 ? Kind::kTwoStones : Kind::kThreeStones;
+}
+
+// SWAP2BOARD on an empty board: three stones, black, white and black, legal
+// under every rule (no forbidden black stone under renju).
+TEST(Swap2Board, EmptyBoardGetsThreeStonesUnderEveryRule) {
+  for (int rule : {0, 1, 4, 8, 9}) {
+    SCOPED_TRACE(rule);
+    Engine engine(kSettings + "\nINFO rule " + std::to_string(rule));
+    const std::string reply = engine.Ask("SWAP2BOARD\nDONE");
+    ASSERT_EQ(KindOf(reply), Kind::kThreeStones) << reply;
+    Referee referee(kSide, kSide, RuleFromInfo(rule));
+    ExpectPlayable(referee, *ParseSquares(reply));
+    engine.ExpectQuiet();
+    engine.ExpectHolds(referee.stones());
+  }
+}
+
+// Positions whose searched value is far from even, or near it, at any
+// budget: the answer follows the value. Stones come as x,y lines, or x,y,z.
+TEST(Swap2Board, AnswersFollowTheValueOfThePosition) {
+  struct Case {
+    Stones stones;
+    Kind kind;
+    bool withThirdNumber;
+  };
+  const Case cases[] = {
+      // Three stones: black's two against a white stone in the corner.
+      {{{7, 7}, {0, 0}, {8, 7}}, Kind::kSwap, false},
+      // Black's stones in the corners, white's in the centre.
+      {{{0, 0}, {7, 7}, {14, 14}}, Kind::kOneStone, true},
+      // White between black's two: near even, two more stones.
+      {{{7, 7}, {6, 6}, {8, 8}}, Kind::kTwoStones, false},
+      // Five stones: black's open three.
+      {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, Kind::kSwap, true},
+      // White's two in the centre against black's corners.
+      {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, Kind::kOneStone, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
+    std::string lines;
+    for (const auto& [x, y] : c.stones) {
+      lines += std::to_string(x) + "," + std::to_string(y) + (c.withThirdNumber ? ",0\n" : "\n");
+    }
+    Engine engine(kSettings);
+    const std::string reply = engine.Ask("SWAP2BOARD\n" + lines + "DONE");
+    EXPECT_EQ(KindOf(reply), c.kind) << reply;
+    Referee referee = RefereeWith(c.stones);
+    if (reply != "SWAP") ExpectPlayable(referee, *ParseSquares(reply));
+    engine.ExpectQuiet();
+    engine.ExpectHolds(referee.stones());
+  }
+}
+
+// A wrong list gets one error line and leaves the position as it was: the
+// stone played before it is still there.
+TEST(Swap2Board, WrongStonesGetOneErrorAndChangeNothing) {
+  struct Case {
+    std::string block;
+    std::string error;
+  };
+  const std::string count = "ERROR SWAP2BOARD takes 0, 3 or 5 stones";
+  const std::string parameter = "ERROR wrong or missing command parameter";
+  const Case cases[] = {
+      {"7,7\nDONE", count},
+      {"7,7\n8,8\nDONE", count},
+      {"7,7\n8,8\n9,9\n6,6\nDONE", count},
+      {"7,7\n8,8\n9,9\n6,6\n5,5\n4,4\nDONE", count},
+      {"7,7\n8,8\n7,7\nDONE", "ERROR square is occupied"},
+      {"7,7\n15,3\n9,9\nDONE", parameter},
+      {"7,7\n-1,3\n9,9\nDONE", parameter},
+      {"7,7\nfoo", parameter},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.block);
+    Engine engine(kSettings);
+    engine.Send("PLAY 1,1");
+    EXPECT_EQ(engine.Ask("SWAP2BOARD\n" + c.block), c.error);
+    EXPECT_EQ(engine.Ask("PLAY 1,1"), "ERROR square is occupied");
+    engine.ExpectQuiet();
+  }
+}
+
+// After the opening the manager sends BOARD: the same process answers it as
+// a new one does, whatever the opening step before (depth-capped searches,
+// so the answers do not depend on the clock).
+TEST(Swap2Board, TheGameAfterTheOpeningIsAsANewProcessSeesIt) {
+  const std::string settings = "START 15\nINFO timeout_turn 30000\nINFO max_depth 3";
+  const std::string board = "BOARD\n7,7,2\n8,7,1\n9,9,2\n8,8,1\n8,6,2\nDONE";
+  const std::string fresh = Engine(settings).Ask(board);
+  for (const std::string step : {"SWAP2BOARD\nDONE", "SWAP2BOARD\n7,7\n6,6\n8,8\nDONE",
+                                 "SWAP2BOARD\n7,7\n0,0\n8,7\n14,14\n9,7\nDONE"}) {
+    SCOPED_TRACE(step);
+    Engine engine(settings);
+    engine.Ask(step);
+    EXPECT_EQ(engine.Ask(board), fresh);
+    engine.ExpectQuiet();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Yixin-Board. Its board numbers squares in the order of its move lines, as
+// Tessel reads them; its MESSAGE lines give the two numbers apart.
+
+// "MESSAGE <prefix> a b [n]": the numbers, or none.
+std::optional<std::vector<int>> MessageNumbers(const std::string& line, const std::string& prefix) {
+  const std::string head = "MESSAGE " + prefix + " ";
+  if (!line.starts_with(head)) return std::nullopt;
+  std::istringstream rest(line.substr(head.size()));
+  std::vector<int> numbers;
+  for (int n; rest >> n;) numbers.push_back(n);
+  if (!rest.eof()) return std::nullopt;
+  return numbers;
+}
+
+Square MessageSquare(const std::string& line, const std::string& prefix) {
+  const std::optional<std::vector<int>> n = MessageNumbers(line, prefix);
+  EXPECT_TRUE(n && n->size() == 2) << line;
+  return n && n->size() == 2 ? Square{(*n)[0], (*n)[1]} : Square{-1, -1};
+}
+
+// The board's own lines: its position blocks (1 on the stones of the side to
+// move), its step lists, and the human's clicks, with the referee judging
+// every stone that goes on the board.
+class YixinBoard {
+ public:
+  explicit YixinBoard(int infoRule)
+      : engine_("yxshowinfo\nINFO rule " + std::to_string(infoRule) +
+                "\nINFO timeout_turn 300\nINFO timeout_match 100000\nstart 15"),
+        referee_(kSide, kSide, infoRule == 2 ? Referee::Rule::kRenju : Referee::Rule::kExactFive) {}
+
+  Engine& engine() { return engine_; }
+  const Stones& stones() const { return stones_; }
+  bool IsEmpty(const Square& s) const { return referee_.IsEmpty(s.first, s.second); }
+  void Play(const Square& s) {
+    EXPECT_EQ(referee_.Play(s.first, s.second), Referee::Outcome::kPlaying)
+        << s.first << "," << s.second;
+    stones_.push_back(s);
+  }
+  // A human stone: the first empty square from `near` outwards along the row.
+  Square HumanStone(Square near) {
+    while (!referee_.IsEmpty(near.first, near.second)) near.first = (near.first + 1) % kSide;
+    Play(near);
+    return near;
+  }
+  // start, board (or yxboard) and the stones, as its send_board writes them.
+  std::string Block(bool think) const {
+    std::string lines = "INFO time_left 100000\nstart 15\n";
+    lines += think ? "board" : "yxboard";
+    for (size_t i = 0; i < stones_.size(); ++i) {
+      const int label = stones_.size() % 2 == i % 2 ? 1 : 2;
+      lines += '\n';
+      lines += std::to_string(stones_[i].first) + "," + std::to_string(stones_[i].second) + "," +
+               std::to_string(label);
+    }
+    return lines + "\ndone";
+  }
+  std::string List(const Stones& stones) const {
+    std::string lines = "\n";
+    return lines + StoneLines(stones) + "done";
+  }
+  // The engine's move after a board block or a turn: legal, and played.
+  void ExpectMove(const std::string& request) {
+    const std::string reply = Ask(request);
+    int x = -1, y = -1;
+    ASSERT_TRUE(ParseMoveReply(reply, &x, &y, kSide, kSide)) << reply;
+    Play({x, y});
+    engine_.ExpectQuiet();
+  }
+  // The reply to the lines, past the OK of each new game (which the board
+  // writes to its log).
+  std::string Ask(const std::string& lines) {
+    engine_.Send(lines);
+    return Next();
+  }
+  // The engine holds every stone of the game.
+  void ExpectHoldsTheGame() { engine_.ExpectHolds(stones_); }
+
+  std::string Next() {
+    std::string line = engine_.Next();
+    while (line == "OK") line = engine_.Next();
+    return line;
+  }
+
+ private:
+  Engine engine_;
+  Referee referee_;
+  Stones stones_;
+};
+
+// yxswap2step1 when Tessel plays black: MOVE1..3, then each of the human's
+// three options as the board goes on with them.
+TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
+  for (int option : {1, 2, 3}) {
+    SCOPED_TRACE(option);
+    YixinBoard board(1);
+    board.engine().Send("yxswap2step1");
+    for (int k = 1; k <= 3; ++k)
+      board.Play(MessageSquare(board.Next(), "SWAP2 MOVE" + std::to_string(k)));
+    board.engine().ExpectQuiet();
+    board.ExpectHoldsTheGame();
+    if (option == 1) {  // stay with white: the human's fourth stone
+      board.HumanStone({6, 6});
+      board.ExpectMove(board.Block(true));
+    } else if (option == 2) {  // swap: Tessel is white
+      board.ExpectMove(board.Block(true));
+    } else {  // two more stones, then Tessel chooses its colour
+      board.HumanStone({6, 6});
+      board.HumanStone({9, 9});
+      const std::string choice = board.Ask(board.Block(false) + "\nyxswap2step3");
+      board.engine().ExpectQuiet();
+      ASSERT_TRUE(choice == "MESSAGE SWAP2 SWAP2 YES" || choice == "MESSAGE SWAP2 SWAP2 NO")
+          << choice;
+      if (choice.ends_with("NO")) {
+        board.ExpectMove(board.Block(true));  // white: the sixth stone
+      } else {
+        // Black: the human's sixth comes as a turn, on the position loaded.
+        const Square sixth = board.HumanStone({5, 5});
+        board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+                         std::to_string(sixth.second));
+        board.ExpectHoldsTheGame();
+      }
+    }
+  }
+}
+
+// yxswap2step2 after the human's three stones, Tessel white: each answer,
+// forced by the position, and the game going on as the board goes on.
+TEST(YixinSwap2, TesselChoosesAfterTheHumansThreeStones) {
+  struct Case {
+    Stones stones;
+    std::string answer;  // "MOVE4" for the two stones
+    bool humanSwaps;     // after MOVE4 and MOVE5: the human takes black again
+  };
+  const Case cases[] = {
+      {{{7, 7}, {0, 0}, {8, 7}}, "MESSAGE SWAP2 SWAP1 YES", false},
+      {{{0, 0}, {7, 7}, {14, 14}}, "MESSAGE SWAP2 SWAP1 NO", false},
+      {{{7, 7}, {6, 6}, {8, 8}}, "MOVE4", true},
+      {{{7, 7}, {6, 6}, {8, 8}}, "MOVE4", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
+    YixinBoard board(1);
+    for (const Square& s : c.stones) board.Play(s);
+    const std::string reply = board.Ask(board.Block(false) + "\nyxswap2step2");
+    if (c.answer != "MOVE4") {
+      EXPECT_EQ(reply, c.answer);
+      board.engine().ExpectQuiet();
+      if (reply.ends_with("NO")) {
+        board.ExpectMove(board.Block(true));  // white's fourth
+      } else {
+        board.HumanStone({5, 5});  // Tessel black: the human's fourth
+        board.ExpectMove(board.Block(true));
+      }
+      continue;
+    }
+    board.Play(MessageSquare(reply, "SWAP2 MOVE4"));
+    board.Play(MessageSquare(board.Next(), "SWAP2 MOVE5"));
+    board.engine().ExpectQuiet();
+    board.ExpectHoldsTheGame();
+    if (c.humanSwaps) {
+      board.ExpectMove(board.Block(true));  // Tessel white: the sixth
+    } else {
+      // The human plays white's sixth; the board sends it as a turn.
+      const Square sixth = board.HumanStone({5, 5});
+      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+                       std::to_string(sixth.second));
+      board.ExpectHoldsTheGame();
+    }
+  }
+}
+
+// yxswap2step3 after the five stones that YXBOARD loaded, Tessel having
+// opened: black (SWAP2 YES) against black's open three, white (SWAP2 NO)
+// when white's two hold the centre; then the game as the board goes on.
+TEST(YixinSwap2, TesselChoosesItsColourAfterFiveStones) {
+  struct Case {
+    Stones stones;
+    bool takesBlack;
+  };
+  const Case cases[] = {
+      {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, true},
+      {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
+    YixinBoard board(1);
+    for (const Square& s : c.stones) board.Play(s);
+    const std::string reply = board.Ask(board.Block(false) + "\nyxswap2step3");
+    EXPECT_EQ(reply, c.takesBlack ? "MESSAGE SWAP2 SWAP2 YES" : "MESSAGE SWAP2 SWAP2 NO");
+    board.engine().ExpectQuiet();
+    if (c.takesBlack) {
+      const Square sixth = board.HumanStone({5, 5});
+      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+                       std::to_string(sixth.second));
+    } else {
+      board.ExpectMove(board.Block(true));
+    }
+  }
+}
+
+// The squares of the board that map the position onto itself under the
+// eight symmetries of the square: the images of a square.
+std::set<Square> Images(const Referee& referee, const Square& s) {
+  const auto map = [](int k, int x, int y) {
+    const int n = kSide - 1;
+    const int a = k & 1 ? n - x : x, b = k & 2 ? n - y : y;
+    return k & 4 ? Square{b, a} : Square{a, b};
+  };
+  std::set<Square> images;
+  for (int k = 0; k < 8; ++k) {
+    bool keeps = true;
+    for (int y = 0; y < kSide; ++y) {
+      for (int x = 0; x < kSide; ++x) {
+        const auto [ix, iy] = map(k, x, y);
+        keeps = keeps && referee.cells()[y][x] == referee.cells()[iy][ix];
+      }
+    }
+    if (keeps) images.insert(map(k, s.first, s.second));
+  }
+  return images;
+}
+
+// The 26 openings: black on the centre, white on a neighbour, black within
+// two squares of the centre.
+void ExpectSoosorvOpening(const Stones& s) {
+  ASSERT_EQ(s.size(), 3u);
+  const int c = kSide / 2;
+  EXPECT_EQ(s[0], (Square{c, c}));
+  EXPECT_LE(std::max(std::abs(s[1].first - c), std::abs(s[1].second - c)), 1);
+  EXPECT_LE(std::max(std::abs(s[2].first - c), std::abs(s[2].second - c)), 2);
+}
+
+// Step 5: REFRESH, N offers, DONE; each offer legal for black and none the
+// same as another by the position's symmetry.
+Stones ReadOffers(YixinBoard& board, int n) {
+  EXPECT_EQ(board.Next(), "MESSAGE SOOSORV MOVE5 REFRESH");
+  Stones offers;
+  Referee referee(kSide, kSide, Referee::Rule::kRenju);
+  ExpectPlayable(referee, board.stones());
+  std::set<Square> taken;
+  for (int k = 0; k < n; ++k) {
+    const Square s = MessageSquare(board.Next(), "SOOSORV MOVE5");
+    EXPECT_TRUE(referee.IsEmpty(s.first, s.second) && !referee.IsForbidden(s.first, s.second));
+    EXPECT_EQ(taken.count(s), 0u) << s.first << "," << s.second << " repeats an offer";
+    for (const Square& image : Images(referee, s)) taken.insert(image);
+    offers.push_back(s);
+  }
+  EXPECT_EQ(board.Next(), "MESSAGE SOOSORV MOVE5 DONE");
+  board.engine().ExpectQuiet();
+  return offers;
+}
+
+// After four stones, with N offers: either the human offers (step 6, Tessel
+// chooses) or Tessel offers (step 5, the human chooses); then the game.
+void FinishSoosorv(YixinBoard& board, int n, bool tesselOffers) {
+  const Stones four = board.stones();
+  if (tesselOffers) {
+    const Stones offers = ReadOffers(board, n);
+    board.Play(offers.back());  // the human's choice
+    board.HumanStone({3, 3});   // and white's sixth
+    board.ExpectMove(board.Block(true));
+    return;
+  }
+  Stones offers;
+  for (const Square& s : {Square{4, 4}, Square{10, 4}, Square{4, 10}, Square{10, 10}, Square{3, 7},
+                          Square{11, 7}, Square{7, 3}, Square{7, 11}}) {
+    if (static_cast<int>(offers.size()) < n && board.IsEmpty(s)) offers.push_back(s);
+  }
+  Stones all = four;
+  all.insert(all.end(), offers.begin(), offers.end());
+  const std::string chosen = board.Ask("yxsoosorvstep6" + board.List(all));
+  const Square fifth = MessageSquare(chosen, "SOOSORV MOVE5C");
+  EXPECT_NE(std::find(offers.begin(), offers.end(), fifth), offers.end()) << chosen;
+  board.engine().ExpectQuiet();
+  board.Play(fifth);
+  board.ExpectHoldsTheGame();
+  board.ExpectMove(board.Block(true));  // Tessel white: the sixth
+}
+
+// yxsoosorvstep1 when Tessel plays black, then every branch after it: the
+// human swaps or not, at each of the two swaps.
+TEST(YixinSoosorv, TesselOpensThenEveryBranch) {
+  for (int path = 0; path < 4; ++path) {
+    SCOPED_TRACE(path);
+    const bool humanSwapsFirst = path & 1, humanSwapsSecond = path & 2;
+    YixinBoard board(2);
+    board.engine().Send("yxsoosorvstep1");
+    for (int k = 1; k <= 3; ++k)
+      board.Play(MessageSquare(board.Next(), "SOOSORV MOVE" + std::to_string(k)));
+    board.engine().ExpectQuiet();
+    ExpectSoosorvOpening(board.stones());
+    board.ExpectHoldsTheGame();
+    if (humanSwapsFirst) {
+      // Tessel white: the fourth stone and N.
+      const std::string reply = board.Ask("yxsoosorvstep3" + board.List(board.stones()));
+      const std::optional<std::vector<int>> n = MessageNumbers(reply, "SOOSORV MOVE4");
+      ASSERT_TRUE(n && n->size() == 3) << reply;
+      EXPECT_TRUE((*n)[2] >= 1 && (*n)[2] <= 8) << reply;
+      board.Play({(*n)[0], (*n)[1]});
+      board.engine().ExpectQuiet();
+      board.ExpectHoldsTheGame();
+      if (humanSwapsSecond) {
+        // Tessel black again: it offers.
+        board.engine().Send("yxsoosorvstep5 " + std::to_string((*n)[2]) +
+                            board.List(board.stones()));
+        FinishSoosorv(board, (*n)[2], true);
+      } else {
+        FinishSoosorv(board, (*n)[2], false);
+      }
+      continue;
+    }
+    // The human, white, plays the fourth and asks for 3 offers.
+    board.HumanStone({7, 5});
+    const std::string swap = board.Ask("yxsoosorvstep4 3" + board.List(board.stones()));
+    ASSERT_TRUE(swap == "MESSAGE SOOSORV SWAP2 YES" || swap == "MESSAGE SOOSORV SWAP2 NO") << swap;
+    board.engine().ExpectQuiet();
+    if (swap.ends_with("YES")) {
+      FinishSoosorv(board, 3, false);  // Tessel white: the human offers
+    } else {
+      board.engine().Send("yxsoosorvstep5 3" + board.List(board.stones()));
+      FinishSoosorv(board, 3, true);
+    }
+  }
+}
+
+// yxsoosorvstep2 after the human's opening, Tessel white: it takes black
+// after black's strong direct opening (a diagonal two beside white's stone),
+// and stays white after a far indirect one; then the step the board sends
+// next (step 4 when Tessel is black, step 3 when it is white).
+TEST(YixinSoosorv, TesselChoosesAfterTheHumansOpening) {
+  struct Case {
+    Stones stones;
+    bool takesBlack;
+  };
+  const Case cases[] = {
+      {{{7, 7}, {7, 6}, {8, 8}}, true},
+      {{{7, 7}, {8, 6}, {5, 9}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StoneLines(c.stones));
+    YixinBoard board(2);
+    for (const Square& s : c.stones) board.Play(s);
+    const std::string reply = board.Ask("yxsoosorvstep2" + board.List(board.stones()));
+    EXPECT_EQ(reply, c.takesBlack ? "MESSAGE SOOSORV SWAP1 YES" : "MESSAGE SOOSORV SWAP1 NO");
+    board.engine().ExpectQuiet();
+    if (c.takesBlack) {
+      board.HumanStone({7, 5});  // the human's fourth, N = 2
+      const std::string swap = board.Ask("yxsoosorvstep4 2" + board.List(board.stones()));
+      EXPECT_TRUE(swap == "MESSAGE SOOSORV SWAP2 YES" || swap == "MESSAGE SOOSORV SWAP2 NO")
+          << swap;
+    } else {
+      const std::string fourth = board.Ask("yxsoosorvstep3" + board.List(board.stones()));
+      const std::optional<std::vector<int>> n = MessageNumbers(fourth, "SOOSORV MOVE4");
+      ASSERT_TRUE(n && n->size() == 3) << fourth;
+      board.Play({(*n)[0], (*n)[1]});
+    }
+    board.engine().ExpectQuiet();
+  }
+}
+
+// yxsoosorvstep4, Tessel black: the position is worth black's N-th best
+// fifth move, since white picks the worst offer; one offer keeps black, eight
+// of them on the same position hand it white.
+TEST(YixinSoosorv, TheNumberOfOffersDecidesBlacksSwap) {
+  for (const int offers : {1, 8}) {
+    SCOPED_TRACE(offers);
+    YixinBoard board(2);
+    for (const Square& s : {Square{7, 7}, Square{8, 6}, Square{5, 9}, Square{8, 7}}) board.Play(s);
+    const std::string reply =
+        board.Ask("yxsoosorvstep4 " + std::to_string(offers) + board.List(board.stones()));
+    EXPECT_EQ(reply, offers == 8 ? "MESSAGE SOOSORV SWAP2 YES" : "MESSAGE SOOSORV SWAP2 NO");
+    board.engine().ExpectQuiet();
+  }
+}
+
+// Offers on a position symmetric about the column of its stones: no two of
+// the eight are mirror images.
+TEST(YixinSoosorv, OffersDifferBySymmetry) {
+  YixinBoard board(2);
+  for (const Square& s : {Square{7, 7}, Square{7, 6}, Square{7, 9}, Square{7, 5}}) board.Play(s);
+  board.engine().Send("yxsoosorvstep5 8" + board.List(board.stones()));
+  EXPECT_EQ(ReadOffers(board, 8).size(), 8u);
+}
+
+// Wrong steps: one error line each, the list read, nothing else written.
+TEST(YixinSoosorv, WrongStepsGetOneError) {
+  const std::string parameter = "ERROR wrong or missing command parameter";
+  for (const std::string step :
+       {"yxsoosorvstep2\n7,7\n7,6\ndone", "yxsoosorvstep4 0\n7,7\n7,6\n8,8\n7,5\ndone",
+        "yxsoosorvstep5 9\n7,7\n7,6\n8,8\n7,5\ndone", "yxsoosorvstep6\n7,7\n7,6\n8,8\n7,5\ndone",
+        "yxsoosorvstep3\n7,7\n7,7\n8,8\ndone"}) {
+    SCOPED_TRACE(step);
+    YixinBoard board(2);
+    const std::string reply = board.Ask(step);
+    EXPECT_TRUE(reply == parameter || reply == "ERROR square is occupied") << reply;
+    board.engine().ExpectQuiet();
+  }
+  YixinBoard board(1);
+  EXPECT_EQ(board.Ask(board.Block(false) + "\nyxswap2step2"), parameter);  // no stones
+  board.engine().ExpectQuiet();
+}
+
+}  // namespace
