@@ -189,7 +189,10 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     const int64_t before = nbExaminedMoves;
     AlphaBeta(0, maxDepth, -kWinScore, kWinScore);
     TakeIteration(maxDepth, before);
-    if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth)) TakeUnsearchedMove();
+    // A root emptied by the excluded moves has no candidate left to give;
+    // black lost for want of an allowed answer still answers.
+    const bool exhausted = !excludedRootMoves.Empty() && !NoAnswerLeft();
+    if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth) && !exhausted) TakeUnsearchedMove();
     CallSearchHook();
     return;
   }

@@ -310,6 +310,24 @@ TEST(YixinBoard, NBestSearchesThreeCandidatesAndAnswersTheBest) {
   EXPECT_TRUE(IsMove(yixin.Send("turn " + reply.answer).answer));
 }
 
+// Under renju too each candidate is a square of its own, searched: when the
+// root's generator offers fewer than asked, fewer are shown, none twice and
+// none unsearched.
+TEST(YixinBoard, NBestUnderRenjuShowsEachSquareOnce) {
+  Yixin yixin;
+  yixin.Silent(
+      "yxshowinfo\nINFO rule 2\nINFO show_detail 2\nINFO max_depth 3\n"
+      "start 15\nyxboard\n7,7,1\n8,6,2\n5,9,1\n8,7,2\ndone");
+  const std::vector<Block> blocks = yixin.Send("yxnbest 8").Blocks();
+  ASSERT_FALSE(blocks.empty());
+  std::map<int, std::set<std::string>> squaresByDepth;
+  for (const Block& b : blocks) {
+    EXPECT_TRUE(squaresByDepth[b.Int("DEPTH")].insert(b.Line()).second)
+        << b.Line() << " twice at depth " << b.Int("DEPTH");
+    EXPECT_GT(b.Int("NODES"), 0) << b.Line() << " unsearched at depth " << b.Int("DEPTH");
+  }
+}
+
 // yxsearchdefend facing an open three: the candidates shown are those that
 // do not lose, best first, and the answer is the first.
 TEST(YixinBoard, SearchDefendShowsTheMovesThatDoNotLose) {
