@@ -270,6 +270,14 @@ class YixinBoard {
   }
   // The engine holds every stone of the game.
   void ExpectHoldsTheGame() { engine_.ExpectHolds(stones_); }
+  // The human's sixth stone, which the board sends as a turn, answered by
+  // Tessel's seventh on the game the board has.
+  void ExpectAnswerToTheHumansSixth() {
+    const Square sixth = HumanStone({5, 5});
+    ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+               std::to_string(sixth.second));
+    ExpectHoldsTheGame();
+  }
 
   std::string Next() {
     std::string line = engine_.Next();
@@ -310,10 +318,7 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
         board.ExpectMove(board.Block(true));  // white: the sixth stone
       } else {
         // Black: the human's sixth comes as a turn, on the position loaded.
-        const Square sixth = board.HumanStone({5, 5});
-        board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
-                         std::to_string(sixth.second));
-        board.ExpectHoldsTheGame();
+        board.ExpectAnswerToTheHumansSixth();
       }
     }
   }
@@ -357,10 +362,7 @@ TEST(YixinSwap2, TesselChoosesAfterTheHumansThreeStones) {
       board.ExpectMove(board.Block(true));  // Tessel white: the sixth
     } else {
       // The human plays white's sixth; the board sends it as a turn.
-      const Square sixth = board.HumanStone({5, 5});
-      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
-                       std::to_string(sixth.second));
-      board.ExpectHoldsTheGame();
+      board.ExpectAnswerToTheHumansSixth();
     }
   }
 }
@@ -385,9 +387,7 @@ TEST(YixinSwap2, TesselChoosesItsColourAfterFiveStones) {
     EXPECT_EQ(reply, c.takesBlack ? "MESSAGE SWAP2 SWAP2 YES" : "MESSAGE SWAP2 SWAP2 NO");
     board.engine().ExpectQuiet();
     if (c.takesBlack) {
-      const Square sixth = board.HumanStone({5, 5});
-      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
-                       std::to_string(sixth.second));
+      board.ExpectAnswerToTheHumansSixth();
     } else {
       board.ExpectMove(board.Block(true));
     }
