@@ -49,7 +49,7 @@ const kSessions = {
   ],
   'bad input': [
     'TURN 1,1', 'FOO', '', 'INFO', 'START 30', 'START 15', 'TURN 15,1', 'TURN -1,2',
-    'TURN 1', 'BEST 3', 'TAKEBACK 5,5', 'YXSWAP2STEP1', 'x'.repeat(300), 'ABOUT',
+    'TURN 1', 'BEST 3', 'TAKEBACK 5,5', 'SWAP2BOARD', '9,9', 'DONE', 'x'.repeat(300), 'ABOUT',
   ],
 };
 
