@@ -4,7 +4,7 @@
 #include "engine/judge.h"
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"  // board coordinates to the index GameWon takes
+#include "board/board.h"  // board coordinates to the index GameWon takes
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>

@@ -1,12 +1,12 @@
 #include "engine/tessel.h"
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"
 #include "evaluation/forbidden.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "search/hash.h"
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 #include "search/search.h"
 
 static_assert(kMaxSearchDepth <= kMaxPly, "a search ply beyond the move stack");

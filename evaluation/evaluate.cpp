@@ -6,8 +6,8 @@
 #include <cstring>
 #include <utility>
 
+#include "board/keys.h"
 #include "ordering/sort.h"
-#include "search/hash.h"
 
 PatternMask mask[kNbPatterns];
 // The toolchain lays this file's arrays out in the reverse order of their

@@ -14,21 +14,8 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "ordering/sort.h"
-
-constexpr int kNbDirections = 4;
-constexpr int kNbSlots = 10;  // neighbour slots per direction
-
-// Neighbour offsets, 4 directions x 10 slots. Slots 0..4 lie at distances
-// 5..1 on one side, slots 5..9 at distances 1..5 on the other. The neighbour
-// in slot m of square s in direction d is s - offsetTable[10 * d + m].
-inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
-    -5,  -4,  -3,  -2,  -1,  1,   2,   3,   4,    5,     // row
-    145, 116, 87,  58,  29,  -29, -58, -87, -116, -145,  // anti-diagonal
-    150, 120, 90,  60,  30,  -30, -60, -90, -120, -150,  // column
-    155, 124, 93,  62,  31,  -31, -62, -93, -124, -155,  // diagonal
-};
 
 // Every rule the engine plays. Player 1 (the first player) is black.
 //  kFreestyle      five or more in a row win

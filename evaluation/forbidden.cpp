@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"
 
 namespace {

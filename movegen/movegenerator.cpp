@@ -1,15 +1,15 @@
 #include "movegen/movegenerator.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <initializer_list>
 
 #include "evaluation/evaluate.h"
 #include "evaluation/forbidden.h"
 #include "ordering/sort.h"
-#include "search/alphabeta.h"
-#include "search/historytable.h"
-#include "search/search.h"
+#include "movegen/historytable.h"
 
 MoveBuffer moveBuffer[kMaxPly];
 int16_t nbMoveBuffers = 1;
@@ -19,8 +19,41 @@ int16_t vctMove = 0;
 int16_t vctCauseSquareP1 = 0;
 int16_t vctCauseSquareP2 = 0;
 int16_t nbForbiddenAnswers = 0;
+int64_t nbExaminedMoves = 0;
+int32_t nbMoveGenerations = 0;
 
 namespace {
+
+// Root moves left out of the searches: a set of squares with its size, so
+// that the root filter costs nothing while both sets are empty.
+class RootSquares {
+ public:
+  void Add(int16_t squareIndex) {
+    if (member_[squareIndex]) return;
+    member_[squareIndex] = true;
+    ++count_;
+  }
+  void Remove(int16_t squareIndex) {
+    if (!member_[squareIndex]) return;
+    member_[squareIndex] = false;
+    --count_;
+  }
+  void Clear() {
+    std::fill(std::begin(member_), std::end(member_), false);
+    count_ = 0;
+  }
+  bool Contains(int16_t squareIndex) const { return member_[squareIndex]; }
+  bool Empty() const { return count_ == 0; }
+
+ private:
+  bool member_[kBoardCells] = {};
+  int16_t count_ = 0;
+};
+
+// The moves found so far by a candidate search, and the squares a board
+// program barred.
+RootSquares excludedRootMoves;
+RootSquares barredRootMoves;
 
 // A quiet node searches the candidates of the first batches that give more
 // than five: enough to find the good quiet moves, few enough to keep the
@@ -251,6 +284,37 @@ void TakeLeastBadSquare() {
 }
 
 bool NoAnswerLeft() { return nbForbiddenAnswers > 0; }
+
+void ExcludeRootMove(int16_t squareIndex) { excludedRootMoves.Add(squareIndex); }
+
+void ClearExcludedRootMoves() { excludedRootMoves.Clear(); }
+
+void BarRootMove(int16_t squareIndex) { barredRootMoves.Add(squareIndex); }
+
+void UnbarRootMove(int16_t squareIndex) { barredRootMoves.Remove(squareIndex); }
+
+void ClearBarredRootMoves() { barredRootMoves.Clear(); }
+
+bool IsRootMoveBarred(int16_t squareIndex) { return barredRootMoves.Contains(squareIndex); }
+
+bool AnyRootMoveExcluded() { return !excludedRootMoves.Empty(); }
+
+bool AnyRootMoveBarred() { return !barredRootMoves.Empty(); }
+
+bool IsRootMoveLeftOut(int16_t squareIndex) {
+  return excludedRootMoves.Contains(squareIndex) || barredRootMoves.Contains(squareIndex);
+}
+
+void FilterRootMoves() {
+  if (excludedRootMoves.Empty() && barredRootMoves.Empty()) return;
+  MoveBuffer& b = *pMoveBuffer;
+  int16_t kept = 0;
+  for (int16_t i = 0; i < b.count; ++i) {
+    if (!IsRootMoveLeftOut(b.moves[i].squareIndex)) b.moves[kept++] = b.moves[i];
+  }
+  b.count = kept;
+}
+
 
 MoveRecord* GetFirstMove() {
   MoveBuffer& b = *pMoveBuffer;

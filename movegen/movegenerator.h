@@ -5,7 +5,12 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
+
+// Scores of moves, from the point of view of the side to move: far above any
+// static value a position can reach, and inside int16.
+constexpr int16_t kWinScore = 30000;
+constexpr int16_t kMaxStaticScore = kWinScore - 1;  // static values never read as decided
 
 // Candidates kept per node; more are dropped. The main generator stops once
 // it has more than five quiet ones, so twenty leave room for a batch of
@@ -46,6 +51,10 @@ extern int16_t vctCauseSquareP2;
 // out as forbidden to black: with an empty buffer, black had answers, all of
 // them forbidden, and has lost. 0 under the other rules.
 extern int16_t nbForbiddenAnswers;
+// Statistics of the search, counted here: the moves made, in 64 bits (an
+// analysis of half an hour makes billions), and the generations.
+extern int64_t nbExaminedMoves;
+extern int32_t nbMoveGenerations;
 
 void InitializeMoveGenerator();
 void GetMoveBuffer();
@@ -73,6 +82,24 @@ void UnmakeMove();
 void UpdateBestLine(int16_t ply, const MoveRecord* move);
 void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int16_t* newCauseP1,
                        int16_t* newCauseP2);
+
+// Root moves that the coming searches leave out, so that a search finds the
+// best move among the others (board programs' candidate lists); none unless
+// set.
+void ExcludeRootMove(int16_t squareIndex);
+void ClearExcludedRootMoves();
+// Squares that a board program bars from every answer, kept until taken back
+// or cleared, across new games; left out of the root like the excluded ones.
+void BarRootMove(int16_t squareIndex);
+void UnbarRootMove(int16_t squareIndex);
+void ClearBarredRootMoves();
+bool IsRootMoveBarred(int16_t squareIndex);
+bool AnyRootMoveExcluded();
+bool AnyRootMoveBarred();
+// The square is excluded or barred.
+bool IsRootMoveLeftOut(int16_t squareIndex);
+// Drops the excluded and barred squares from the move buffer of ply 0.
+void FilterRootMoves();
 
 // Candidates of the full-width search, in a fixed order of urgency.
 void GenerateMoves();

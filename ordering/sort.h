@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 
 struct SquareNode;
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"

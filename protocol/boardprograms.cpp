@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"
 #include "protocol/position.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "protocol/analysis.h"
 #include "protocol/parse.h"

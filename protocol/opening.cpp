@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "protocol/candidates.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "protocol/opening.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <strings.h>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <strings.h>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "protocol/analysis.h"
 #include "protocol/boardprograms.h"
 #include "protocol/candidates.h"

@@ -3,7 +3,7 @@
 #include "protocol/position.h"
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "protocol/parse.h"
 #include "protocol/pipe.h"
 

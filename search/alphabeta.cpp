@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "search/hash.h"
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 #include "search/search.h"
 
 namespace {

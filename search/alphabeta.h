@@ -4,9 +4,7 @@
 
 #include <cstdint>
 
-// Far above any static value a position can reach, and inside int16.
-constexpr int16_t kWinScore = 30000;
-constexpr int16_t kMaxStaticScore = kWinScore - 1;  // static values never read as decided
+#include "movegen/movegenerator.h"  // kWinScore
 // Plies past the full-width depth after which a threat sequence goes on with
 // fours only: threes so deep multiply the tree for wins rarely found there.
 constexpr int16_t kThreatDepthMargin = 10;

@@ -8,9 +8,6 @@
 int32_t hashTableSize = 0;
 int32_t nbHTItems = 0;
 HashItem* pHashItemTable = nullptr;
-uint64_t zobristKey = 0;
-uint64_t codePlayer1[kBoardCells];
-uint64_t codePlayer2[kBoardCells];
 
 namespace {
 
@@ -30,28 +27,13 @@ void ReallocateTable(uint32_t items) {
 
 }  // namespace
 
-// rand gives at least 15 random bits on every C library (RAND_MAX is at least
-// 32767), so four draws shifted by 15 fill 60 bits and more.
-constexpr int kRandBits = 15;
-
-uint64_t rand64() {
-  const auto a = static_cast<uint64_t>(std::rand());
-  const auto b = static_cast<uint64_t>(std::rand());
-  const auto c = static_cast<uint64_t>(std::rand());
-  const auto d = static_cast<uint64_t>(std::rand());
-  return a ^ (b << kRandBits) ^ (c << (2 * kRandBits)) ^ (d << (3 * kRandBits));
-}
-
 void InitializeHashTable() {
   const uint32_t items = static_cast<uint32_t>(hashTableSize) / kItemBytes;
   if (items != static_cast<uint32_t>(nbHTItems)) {
     ReallocateTable(items);
-    for (int i = 0; i < kBoardCells; ++i) {
-      codePlayer1[i] = rand64();
-      codePlayer2[i] = rand64();
-    }
+    DrawZobristCodes();
   }
-  zobristKey = rand64();
+  DrawStartKey();
   if (nbHTItems > 0) std::memset(pHashItemTable, 0, static_cast<size_t>(nbHTItems) * kItemBytes);
 }
 

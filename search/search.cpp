@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "search/alphabeta.h"
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 
 int32_t searchTimeout = 0;
 int32_t matchTimeout = 0;
@@ -21,46 +21,13 @@ int16_t stopSearch = 0;
 
 int16_t depthReached = -1;
 
-int64_t nbExaminedMoves = 0;
 int64_t nbExaminedMovesLastPly = 0;
 int32_t nbCutoffs = 0;
 int32_t nbHTSuccessfulHits = 0;
 int32_t nbHTFailureHits = 0;
-int32_t nbMoveGenerations = 0;
 int16_t plyReached = -1;
 
 namespace {
-
-// Root moves left out of the searches: a set of squares with its size, so
-// that the root filter costs nothing while both sets are empty.
-class RootSquares {
- public:
-  void Add(int16_t squareIndex) {
-    if (member_[squareIndex]) return;
-    member_[squareIndex] = true;
-    ++count_;
-  }
-  void Remove(int16_t squareIndex) {
-    if (!member_[squareIndex]) return;
-    member_[squareIndex] = false;
-    --count_;
-  }
-  void Clear() {
-    std::fill(std::begin(member_), std::end(member_), false);
-    count_ = 0;
-  }
-  bool Contains(int16_t squareIndex) const { return member_[squareIndex]; }
-  bool Empty() const { return count_ == 0; }
-
- private:
-  bool member_[kBoardCells] = {};
-  int16_t count_ = 0;
-};
-
-// The moves found so far by a candidate search, and the squares a board
-// program barred.
-RootSquares excludedRootMoves;
-RootSquares barredRootMoves;
 
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
 
@@ -96,7 +63,7 @@ void TakeUnsearchedMove() {
 // answer, or every candidate of the root barred.
 bool WithoutAnswer(int16_t maxDepth) {
   if (resultMoveBuffer.bestLineLength != 0 || maxDepth <= 0) return false;
-  return stopSearch != 0 || ruleInForce == Rule::kRenju || !barredRootMoves.Empty();
+  return stopSearch != 0 || ruleInForce == Rule::kRenju || AnyRootMoveBarred();
 }
 
 }  // namespace
@@ -106,32 +73,6 @@ int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs) {
   const int64_t perMove = int64_t{searchTimeoutMs} - kTimeMargin;
   const int64_t perMatchShare = int64_t{matchTimeoutMs} / kMovesPerMatchBudget - kTimeMargin;
   return std::min(perMove, perMatchShare);
-}
-
-void ExcludeRootMove(int16_t squareIndex) { excludedRootMoves.Add(squareIndex); }
-
-void ClearExcludedRootMoves() { excludedRootMoves.Clear(); }
-
-void BarRootMove(int16_t squareIndex) { barredRootMoves.Add(squareIndex); }
-
-void UnbarRootMove(int16_t squareIndex) { barredRootMoves.Remove(squareIndex); }
-
-void ClearBarredRootMoves() { barredRootMoves.Clear(); }
-
-bool IsRootMoveBarred(int16_t squareIndex) { return barredRootMoves.Contains(squareIndex); }
-
-bool IsRootMoveLeftOut(int16_t squareIndex) {
-  return excludedRootMoves.Contains(squareIndex) || barredRootMoves.Contains(squareIndex);
-}
-
-void FilterRootMoves() {
-  if (excludedRootMoves.Empty() && barredRootMoves.Empty()) return;
-  MoveBuffer& b = *pMoveBuffer;
-  int16_t kept = 0;
-  for (int16_t i = 0; i < b.count; ++i) {
-    if (!IsRootMoveLeftOut(b.moves[i].squareIndex)) b.moves[kept++] = b.moves[i];
-  }
-  b.count = kept;
 }
 
 void InitializeSearch() {
@@ -191,7 +132,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     TakeIteration(maxDepth, before);
     // A root emptied by the excluded moves has no candidate left to give;
     // black lost for want of an allowed answer still answers.
-    const bool exhausted = !excludedRootMoves.Empty() && !NoAnswerLeft();
+    const bool exhausted = AnyRootMoveExcluded() && !NoAnswerLeft();
     if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth) && !exhausted) TakeUnsearchedMove();
     CallSearchHook();
     return;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdint>
 
+#include "movegen/movegenerator.h"  // the move counters
+
 // Settings, in milliseconds.
 extern int32_t searchTimeout;  // per move
 extern int32_t matchTimeout;   // rest of the match; a fifteenth of it per move
@@ -21,13 +23,10 @@ extern int16_t stopSearch;
 extern int16_t depthReached;
 
 // Statistics, zeroed at the start of every search.
-// The moves made, in 64 bits: an analysis of half an hour makes billions.
-extern int64_t nbExaminedMoves;
 extern int64_t nbExaminedMovesLastPly;
 extern int32_t nbCutoffs;
 extern int32_t nbHTSuccessfulHits;
 extern int32_t nbHTFailureHits;
-extern int32_t nbMoveGenerations;
 extern int16_t plyReached;
 
 // Calls of CheckTimeout per clock read: a few milliseconds of search apart,
@@ -58,21 +57,6 @@ extern SearchHook searchHook;
 // search stops at its first clock sample once it has a move.
 int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs);
 
-// Root moves that the coming searches leave out, so that a search finds the
-// best move among the others (board programs' candidate lists); none unless
-// set.
-void ExcludeRootMove(int16_t squareIndex);
-void ClearExcludedRootMoves();
-// Squares that a board program bars from every answer, kept until taken back
-// or cleared, across new games; left out of the root like the excluded ones.
-void BarRootMove(int16_t squareIndex);
-void UnbarRootMove(int16_t squareIndex);
-void ClearBarredRootMoves();
-bool IsRootMoveBarred(int16_t squareIndex);
-// The square is excluded or barred.
-bool IsRootMoveLeftOut(int16_t squareIndex);
-// Drops the excluded and barred squares from the move buffer of ply 0.
-void FilterRootMoves();
 void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative);
 void InitializeSearch();
 int16_t CheckTimeout();

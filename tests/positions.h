@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "tests/squares.h"
 
 using Stone = std::pair<int, int>;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"  // Rule
 
 namespace reference {

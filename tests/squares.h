@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 
 inline int16_t SquareIndex(int x, int y) {
   return static_cast<int16_t>(x + kPaddedSide * y + kFirstPlayableIndex);

@@ -2,7 +2,7 @@
 // the neighbour offsets.
 #include <gtest/gtest.h>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"
 
 namespace {

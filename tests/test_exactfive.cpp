@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "tests/positions.h"
 #include "tests/state_checks.h"
 #include "tools/harness/manager.h"

@@ -8,7 +8,7 @@
 #include "engine/tessel.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 #include "search/search.h"
 #include "tests/positions.h"
 

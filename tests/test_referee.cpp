@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "tools/harness/manager.h"
 #include "tools/harness/renju_reference.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "search/alphabeta.h"
 #include "search/hash.h"

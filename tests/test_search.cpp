@@ -13,7 +13,7 @@
 #include "protocol/pipe.h"
 #include "search/alphabeta.h"
 #include "search/hash.h"
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 #include "search/search.h"
 #include "tests/positions.h"
 

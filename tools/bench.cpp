@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
     const Clock::time_point start = Clock::now();
     Tessel_Search(depth, 0, 1);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    int16_t x, y, player, value, vctMove;
-    Tessel_GetBestLine(0, &x, &y, &player, &value, &vctMove);
+    int16_t x, y, player, value, vct;
+    Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
     char move[16];
     std::snprintf(move, sizeof move, "%d,%d", x, y);
     std::printf("%-34s %6s %2d/%-2d %11lld %9.1f\n", p.name, move, depthReached, depth,

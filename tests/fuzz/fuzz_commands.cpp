@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/tessel.h"
-#include "evaluation/board.h"
+#include "board/board.h"
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"

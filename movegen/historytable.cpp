@@ -1,4 +1,4 @@
-#include "search/historytable.h"
+#include "movegen/historytable.h"
 
 #include <cstdlib>
 #include <cstring>

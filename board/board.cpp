@@ -1,6 +1,4 @@
-#include "evaluation/board.h"
-
-#include "evaluation/evaluate.h"
+#include "board/board.h"
 
 BoardSquare square[kBoardCells];
 int16_t boardWidth = kBoardSide;

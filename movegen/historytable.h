@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "evaluation/board.h"
+#include "board/board.h"
 
 struct MoveRecord;
 struct MoveBuffer;
