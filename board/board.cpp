@@ -75,3 +75,5 @@ bool IsPlayableIndex(int16_t index) {
   ConvertIndex_2_XY_Offset(index, x, y);
   return x >= 0 && x < boardWidth && y >= 0 && y < boardHeight && !blockedSquare[index];
 }
+
+bool BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight - nbBlockedSquares; }

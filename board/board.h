@@ -16,6 +16,17 @@ constexpr int kPlayableSquares = kBoardSide * kBoardSide;  // 400
 // Index of board (0, 0): padded (5, 5).
 constexpr int16_t kFirstPlayableIndex = kBorderWidth + kPaddedSide * kBorderWidth;
 
+// Every rule the engine plays. Player 1 (the first player) is black.
+//  kFreestyle      five or more in a row win
+//  kExactFive      exactly five win; six or more do not
+//  kRenju          black wins with exactly five only and may not play a
+//                  forbidden move (overline, double four, double three);
+//                  white wins with five or more
+//  kCaro           five or more win, but not a line of exactly five whose
+//                  squares just beyond both ends hold the opponent's stones
+//  kCaroExactFive  exactly five win, and not when blocked so at both ends
+enum class Rule : uint8_t { kFreestyle, kExactFive, kRenju, kCaro, kCaroExactFive };
+
 // Symbol codes; the same values are the 2-bit neighbour codes of line patterns.
 constexpr int16_t kEmpty = 0;
 constexpr int16_t kPlayer1 = 1;
@@ -33,6 +44,12 @@ inline constexpr int16_t offsetTable[kNbDirections * kNbSlots] = {
     145, 116, 87,  58,  29,  -29, -58, -87, -116, -145,  // anti-diagonal
     150, 120, 90,  60,  30,  -30, -60, -90, -120, -150,  // column
     155, 124, 93,  62,  31,  -31, -62, -93, -124, -155,  // diagonal
+};
+
+// A square by its board coordinates, 0..width-1 and 0..height-1.
+struct Square {
+  int16_t x, y;
+  friend bool operator==(Square, Square) = default;
 };
 
 struct BoardSquare {
@@ -56,6 +73,8 @@ extern bool blockedSquare[kBoardCells];
 extern int16_t nbBlockedSquares;
 
 void InitializeBoard();
+// True when no empty square of the board in play is left.
+bool BoardFull();
 // Blocks an unblocked square of the board in play, or unblocks every square;
 // the next InitializeBoard lays the board out accordingly.
 void BlockSquare(int16_t index);

@@ -1,19 +1,25 @@
 #include "engine/tessel.h"
 
+#include <chrono>
+
 #include "board/board.h"
 #include "evaluation/evaluate.h"
 #include "evaluation/forbidden.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
+#include "search/alphabeta.h"
 #include "search/hash.h"
 #include "movegen/historytable.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 
 static_assert(kMaxSearchDepth <= kMaxPly, "a search ply beyond the move stack");
+static_assert(kWinValue == kWinScore);
 
 namespace {
 
 int16_t initialized = 0;
+void (*frontEndHook)(const SearchReport&) = nullptr;
 
 // The process's settings until the manager sends its own, in this one place:
 // a second per move and fifteen for the match, the protocol's usual limits;
@@ -83,6 +89,23 @@ void ReplayGame(int16_t leftOut) {
   whoIsOnMove = toMove;
 }
 
+// The search's state; whether the best move makes a five is known at the
+// root only, where the position is the one it was found in.
+SearchReport Report(bool atRoot) {
+  const MoveRecord& best = resultMoveBuffer.bestLine[0];
+  const bool found = resultMoveBuffer.bestLineLength != 0;
+  SearchReport report{depthReached, plyReached, nbExaminedMoves, 0, elapsedTime, 0, 0,
+                      best.value, best.nbExaminedAfter - best.nbExaminedBefore,
+                      atRoot && found && MakesFive(whoIsOnMove, best.squareIndex)};
+  ToBoardXY(best.squareIndex, &report.x, &report.y);
+  report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - startTime)
+                         .count();
+  return report;
+}
+
+void CallFrontEnd(bool atRoot) { frontEndHook(Report(atRoot)); }
+
 }  // namespace
 
 void Tessel_Initialize() {
@@ -96,6 +119,7 @@ void Tessel_Initialize() {
     maxNodes = kDefaultMaxNodes;
   }
   ClearBlockedSquares();
+  ResumeSearches();
   ResetPosition();
 }
 
@@ -115,6 +139,8 @@ void Tessel_PutStone(int16_t x, int16_t y, int16_t player) {
   whoIsOnMove = toMove;
 }
 
+int16_t Tessel_GetSideToMove() { return whoIsOnMove; }
+
 void Tessel_SetSideToMove(int16_t player) {
   if (player != kPlayer1 && player != kPlayer2) return;
   InitializeMoveGenerator();
@@ -125,7 +151,29 @@ void Tessel_Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative
   Search(maxDepth, deepenSingleMove, iterative);
 }
 
-void Tessel_SetSearchHook(void (*hook)()) { searchHook = hook; }
+void Tessel_SetTurnTime(int32_t ms) { searchTimeout = ms; }
+
+void Tessel_SetMatchTime(int32_t ms) { matchTimeout = ms; }
+
+void Tessel_SetMaxNodes(int64_t moves) { maxNodes = moves; }
+
+void Tessel_Stop() { stopSearch = 1; }
+
+void Tessel_EndSearches() { EndAllSearches(); }
+
+SearchReport Tessel_GetSearchReport() { return Report(true); }
+
+void Tessel_SetSearchHook(void (*hook)(const SearchReport&)) {
+  frontEndHook = hook;
+  searchHook = hook == nullptr ? nullptr : CallFrontEnd;
+}
+
+void Tessel_BeginCandidateCommand() { BeginSharedBudget(); }
+
+CandidateResult Tessel_SearchCandidates(const CandidateRequest& request,
+                                        const std::function<void(const CandidateDepth&)>& onDepth) {
+  return SearchCandidates(request, onDepth);
+}
 
 int16_t Tessel_GetBestLineLength() { return resultMoveBuffer.bestLineLength; }
 
@@ -163,7 +211,7 @@ void Tessel_ResetHashTable() { InitializeHashTable(); }
 int GameWon(int16_t squareIndex) {
   if (whoIsOnMove != kPlayer1 && whoIsOnMove != kPlayer2) return 0;
   if (squareIndex < 0 || squareIndex >= kBoardCells) return 0;
-  return sortSquare[whoIsOnMove - 1][squareIndex].list->category == kFiveCategory ? 1 : 0;
+  return MakesFive(whoIsOnMove, squareIndex) ? 1 : 0;
 }
 
 void Tessel_BarSquare(int16_t x, int16_t y) {
@@ -194,7 +242,7 @@ bool Tessel_IsForbidden(int16_t x, int16_t y) {
   return IsForbidden(IndexOf(x, y));
 }
 
-bool Tessel_BoardFull() { return nbSymbolsPlaced >= boardWidth * boardHeight - nbBlockedSquares; }
+bool Tessel_BoardFull() { return BoardFull(); }
 
 int16_t Tessel_GetSymbol(int16_t x, int16_t y) {
   if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
@@ -209,6 +257,10 @@ bool Tessel_SetBoardSize(int16_t width, int16_t height) {
   Tessel_Initialize();
   return true;
 }
+
+int16_t Tessel_GetBoardWidth() { return boardWidth; }
+
+int16_t Tessel_GetBoardHeight() { return boardHeight; }
 
 bool Tessel_BlockSquare(int16_t x, int16_t y) {
   if (Tessel_GetSymbol(x, y) != kEmpty) return false;

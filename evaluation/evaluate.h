@@ -17,17 +17,6 @@
 #include "board/board.h"
 #include "ordering/sort.h"
 
-// Every rule the engine plays. Player 1 (the first player) is black.
-//  kFreestyle      five or more in a row win
-//  kExactFive      exactly five win; six or more do not
-//  kRenju          black wins with exactly five only and may not play a
-//                  forbidden move (overline, double four, double three);
-//                  white wins with five or more
-//  kCaro           five or more win, but not a line of exactly five whose
-//                  squares just beyond both ends hold the opponent's stones
-//  kCaroExactFive  exactly five win, and not when blocked so at both ends
-enum class Rule : uint8_t { kFreestyle, kExactFive, kRenju, kCaro, kCaroExactFive };
-
 constexpr int kNbPatterns = 52;
 constexpr int kNbLineCodes = 1 << 20;   // 2 bits for each of 10 slots
 constexpr int kNbInnerCodes = 1 << 16;  // 2 bits for each of slots 1..8, those patterns test

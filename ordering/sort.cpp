@@ -57,6 +57,10 @@ CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target) {
   return from;
 }
 
+bool MakesFive(int16_t player, int16_t squareIndex) {
+  return sortSquare[player - 1][squareIndex].list->category == kFiveCategory;
+}
+
 int CheckConsistency() {
   for (auto& lists : moveCategory) {
     for (const CategoryList& list : lists) {

@@ -60,6 +60,9 @@ extern int32_t totalValue;
 void InitializeSort();
 // 0 when every list holds exactly `count` nodes, 1 otherwise.
 int CheckConsistency();
+// True when `player` (1 or 2) makes a five, as the rule in force counts one,
+// with a stone on the square index.
+bool MakesFive(int16_t player, int16_t squareIndex);
 
 // The list operations run for every square that a stone touches, so they are
 // inline for the incremental update. Whether a node has neighbours in its

@@ -3,18 +3,13 @@
 #include "protocol/analysis.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
 
 #include "engine/tessel.h"
-#include "board/board.h"
-#include "movegen/movegenerator.h"
+#include "protocol/output.h"
 #include "protocol/parse.h"
-#include "protocol/pipe.h"
-#include "search/alphabeta.h"
-#include "search/search.h"
 
 int32_t showDetail = 0;
 
@@ -45,12 +40,6 @@ std::string LineText(const CandidateLine& line) {
 
 int64_t Speed(int64_t nodes, int64_t ms) { return nodes * 1000 / (ms > 0 ? ms : 1); }
 
-int64_t MsSinceStart() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                               startTime)
-      .count();
-}
-
 }  // namespace
 
 void ApplyShowDetail(const char* value) { showDetail = ReadInt32(value); }
@@ -62,7 +51,7 @@ bool ShowsAny() { return Shows(kRealtimeBit | kDetailBit); }
 double WinRate(int16_t value) { return 1.0 / (1.0 + std::exp(-value / kWinRateScale)); }
 
 std::string EvalText(int16_t value, int16_t selDepth, bool makesFive) {
-  if (value != kWinScore && value != -kWinScore) return Number(value);
+  if (value != kWinValue && value != -kWinValue) return Number(value);
   // The side to move plays plies 0, 2, 4..., its opponent plies 1, 3...
   const int moves = makesFive ? 1 : value > 0 ? selDepth / 2 + 1 : std::max(1, (selDepth + 1) / 2);
   char text[16];
@@ -113,33 +102,27 @@ std::string FormatStatusLine(int16_t x, int16_t y, int value, int depth, double 
 
 void BeginAnalysis() {
   reportedDepth = -1;
-  rootSide = whoIsOnMove;
+  rootSide = Tessel_GetSideToMove();
 }
 
 // Called from the hook right after each iteration is taken, while the
 // position is the root's again.
-void ReportIteration() {
-  if (!ShowsAny() || depthReached <= reportedDepth) return;
-  reportedDepth = depthReached;
-  int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  if (Shows(kRealtimeBit)) SendSquare("MESSAGE REALTIME BEST ", x, y);
+void ReportIteration(const SearchReport& report) {
+  if (!ShowsAny() || report.depth <= reportedDepth) return;
+  reportedDepth = report.depth;
+  if (Shows(kRealtimeBit)) SendSquare("MESSAGE REALTIME BEST ", report.x, report.y);
   if (!Shows(kDetailBit)) return;
-  const MoveRecord& best = resultMoveBuffer.bestLine[0];
-  const int16_t ownValue = rootSide == kPlayer1 ? value : static_cast<int16_t>(-value);
-  const CandidateLine line{x,
-                           y,
-                           ownValue,
-                           plyReached,
-                           best.nbExaminedAfter - best.nbExaminedBefore,
-                           GameWon(best.squareIndex) == 1};
-  const SearchFigures figures{depthReached, nbExaminedMoves, MsSinceStart()};
+  const int16_t ownValue = rootSide == kPlayer1 ? report.value : static_cast<int16_t>(-report.value);
+  const CandidateLine line{report.x,         report.y,         ownValue,
+                           report.selDepth,  report.bestNodes, report.makesFive};
+  const SearchFigures figures{report.depth, report.nodes, report.elapsedMs};
   SendDetailBlock(0, 1, line, figures);
   SendResponse(FormatIterationLine(0, line, figures).c_str());
 }
 
 void SendMessage() {
-  int16_t x = 0, y = 0, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  SendResponse(FormatStatusLine(x, y, value, depthReached, elapsedTime, nbExaminedMoves).c_str());
+  const SearchReport report = Tessel_GetSearchReport();
+  SendResponse(FormatStatusLine(report.x, report.y, report.value, report.depth, report.sampledMs,
+                                report.nodes)
+                   .c_str());
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/tessel.h"  // SearchReport, CandidateLine, SearchFigures
+
 // INFO show_detail bits: 1 the realtime mark (MESSAGE REALTIME BEST); 2 the
 // detail blocks (INFO PV ... INFO PV DONE) and the log line of each iteration.
 // Either bit also brings the status line before the answer.
@@ -30,21 +32,6 @@ double WinRate(int16_t value);
 // plies from 0, its opponent on the odd ones.
 std::string EvalText(int16_t value, int16_t selDepth, bool makesFive);
 
-// One candidate of a completed iteration, value from the side to move's view.
-struct CandidateLine {
-  int16_t x, y;
-  int16_t value;
-  int16_t selDepth;
-  int64_t nodes;  // moves made below the candidate
-  bool makesFive;
-  int16_t replyX = -1, replyY = -1;  // a second move of the line, when known
-};
-// What the whole command has done so far, for the totals of a block.
-struct SearchFigures {
-  int16_t depth;
-  int64_t totalNodes;
-  int64_t elapsedMs;
-};
 // INFO PV index ... INFO PV DONE for one candidate of `count`.
 void SendDetailBlock(int index, int count, const CandidateLine& line, const SearchFigures& figures);
 // The log pane's line of an iteration: depth, value, time, moves made, line.
@@ -59,5 +46,5 @@ std::string FormatStatusLine(int16_t x, int16_t y, int value, int depth, double 
 // the lines of each newly completed iteration; SendMessage the status line of
 // the search's result.
 void BeginAnalysis();
-void ReportIteration();
+void ReportIteration(const SearchReport& report);
 void SendMessage();

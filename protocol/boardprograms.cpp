@@ -8,11 +8,10 @@
 #include <string>
 
 #include "engine/tessel.h"
-#include "board/board.h"
+#include "protocol/lineinput.h"
+#include "protocol/output.h"
 #include "protocol/parse.h"
-#include "protocol/pipe.h"
 #include "protocol/position.h"
-#include "search/search.h"
 
 namespace {
 
@@ -20,14 +19,14 @@ bool IsDone(const char* text) { return ParseCommandParameter("DONE", text) != nu
 
 // The moves of a list up to DONE, from the next line on, each given to
 // `take`. A line that is neither a move nor DONE ends the list early and is
-// performed as a command, so that a list without its DONE cannot swallow the
-// game.
+// performed next as a command, so that a list without its DONE cannot
+// swallow the game.
 void ReadListLines(void (*take)(int16_t x, int16_t y)) {
   while (GetLine()) {
     if (IsDone(cmd)) return;
     int16_t v[2];
     if (cmd[0] == '\0') continue;
-    if (!ReadShorts(cmd, v, 2)) return ParseStdin(cmd);
+    if (!ReadShorts(cmd, v, 2)) return PutBackLine(cmd);
     take(v[0], v[1]);
   }
 }
@@ -63,8 +62,9 @@ void HandleYxBoard(const char*) {
 // x then y in two digits (FORBID 07080906.); otherwise none (FORBID .).
 void HandleShowForbid(const char*) {
   std::string line = "FORBID ";
-  for (int16_t x = 0; whoIsOnMove == kPlayer1 && x < boardWidth; ++x) {
-    for (int16_t y = 0; y < boardHeight; ++y) {
+  const bool blackToMove = Tessel_GetSideToMove() == kPlayer1;
+  for (int16_t x = 0; blackToMove && x < Tessel_GetBoardWidth(); ++x) {
+    for (int16_t y = 0; y < Tessel_GetBoardHeight(); ++y) {
       if (!Tessel_IsForbidden(x, y)) continue;
       char digits[16];
       std::snprintf(digits, sizeof digits, "%02d%02d", x, y);
@@ -76,7 +76,7 @@ void HandleShowForbid(const char*) {
 
 // During a search: answer now. Outside one the flag does nothing, as every
 // search clears it when it starts.
-void HandleStop(const char*) { stopSearch = 1; }
+void HandleStop(const char*) { Tessel_Stop(); }
 
 void Accept(const char*) {}
 

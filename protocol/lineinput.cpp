@@ -2,6 +2,7 @@
 // that waiting input can be taken in during a search without blocking.
 #include "protocol/lineinput.h"
 
+#include <cstring>
 #include <deque>
 #include <strings.h>
 
@@ -29,6 +30,8 @@ extern "C" int TesselReadInput(char* buffer, int size, int wait);
 #endif
 
 FILE* pipeInput = nullptr;
+char cmd[kCommandBufferSize];
+bool sessionEnded = false;
 
 namespace {
 
@@ -225,6 +228,24 @@ bool ReadLine(std::string& line) {
   lines.pop_front();
   if (nbLinesOffered > 0) --nbLinesOffered;
   return true;
+}
+
+bool GetLine() {
+  static_assert(kMaxLineLength < kCommandBufferSize);
+  std::string line;
+  if (!ReadLine(line)) {
+    sessionEnded = true;
+    return false;
+  }
+  // A NUL byte in the line ends the command text.
+  std::memcpy(cmd, line.data(), line.size());
+  cmd[line.size()] = '\0';
+  return true;
+}
+
+void PutBackLine(const std::string& line) {
+  lines.push_front(line);
+  ++nbLinesOffered;
 }
 
 std::vector<std::string> TakeLinesThatAct(

@@ -11,6 +11,13 @@
 
 // At most this many characters of a line are kept; the rest is dropped.
 constexpr size_t kMaxLineLength = 255;
+constexpr int kCommandBufferSize = 256;
+
+// The line that GetLine read last, as a C string.
+extern char cmd[kCommandBufferSize];
+// Set by END and by the end of input: the session is over, nothing more is
+// read or written.
+extern bool sessionEnded;
 
 // A stream to read instead of standard input (the fuzzer's memory stream).
 // It is read with fread, so it must never block.
@@ -24,6 +31,12 @@ void ResetLineInput();
 // read to its closing quote across any number of lines and dropped: its line
 // holds the command word, `""` and what follows the closing quote.
 bool ReadLine(std::string& line);
+// Reads the next line into cmd; false at the end of input (and sessionEnded
+// set).
+bool GetLine();
+// Puts a line back: the next ReadLine or GetLine returns it first. A reader
+// of a list that meets a line of another command leaves it to the session.
+void PutBackLine(const std::string& line);
 // Reads all the input that waits, without blocking, and hands over, oldest
 // first, the complete lines for which `actsNow` is true; the others stay in
 // order for ReadLine. Every line is offered to `actsNow` once only, in the

@@ -9,8 +9,7 @@
 #include <iterator>
 
 #include "engine/tessel.h"
-#include "board/board.h"
-#include "protocol/candidates.h"
+#include "protocol/searchrunner.h"
 
 namespace {
 
@@ -34,20 +33,42 @@ constexpr Square kNeighbours[] = {{1, 0},  {1, 1},   {0, 1},  {-1, 1},
 // Soosorv's third stone lies within this many squares of the centre.
 constexpr int16_t kSoosorvReach = 2;
 
-int16_t IndexOf(Square s) {
-  int16_t index = 0;
-  ConvertXY_Offset_2_Index(s.x, s.y, index);
-  return index;
-}
-
-Square SquareOf(int16_t index) {
-  Square s{};
-  ConvertIndex_2_XY_Offset(index, s.x, s.y);
-  return s;
-}
-
 void Put(Square s) { Tessel_PutSymbol(s.x, s.y); }
 void TakeBack(Square s) { Tessel_TakeBack(s.x, s.y); }
+
+// A root move with its value from the side to move's view: the mean of its
+// values at the two deepest completed depths, as the value swings from one
+// depth to the next with the side that moves last.
+struct RankedMove {
+  int16_t x, y;
+  int value;
+};
+
+// The candidate search that `request` asks for, with this share of the
+// move's time, writing nothing.
+std::vector<RankedMove> Ranked(CandidateRequest request, double share) {
+  request.maxDepth = SearchDepth();
+  request.share = share;
+  const CandidateResult result = Tessel_SearchCandidates(request);
+  std::vector<RankedMove> moves;
+  for (size_t k = 0; k < result.lines.size(); ++k) {
+    moves.push_back({result.lines[k].x, result.lines[k].y, result.meanValues[k]});
+  }
+  return moves;
+}
+
+// The n best root moves, best first, among those that `filter` leaves.
+std::vector<RankedMove> BestRootMoves(size_t n, double share, CandidateRequest filter = {}) {
+  filter.goal = CandidateGoal::kBest;
+  filter.wanted = n;
+  return Ranked(filter, share);
+}
+
+// Every root move that `filter` leaves, valued, best first.
+std::vector<RankedMove> AllRootMoves(double share, CandidateRequest filter = {}) {
+  filter.goal = CandidateGoal::kBalanceOne;
+  return Ranked(filter, share);
+}
 
 // The searched value of the position in play, side to move's view, and its
 // best move.
@@ -107,12 +128,13 @@ constexpr size_t kAxisKeepingSymmetries = 4;
 // one of the same kind.
 std::vector<Symmetry> PositionSymmetries() {
   std::vector<Symmetry> found;
-  const size_t count = boardWidth == boardHeight ? std::size(kSymmetries) : kAxisKeepingSymmetries;
+  const int16_t width = Tessel_GetBoardWidth(), height = Tessel_GetBoardHeight();
+  const size_t count = width == height ? std::size(kSymmetries) : kAxisKeepingSymmetries;
   for (size_t k = 0; k < count; ++k) {
     bool keeps = true;
-    for (int16_t y = 0; keeps && y < boardHeight; ++y) {
-      for (int16_t x = 0; keeps && x < boardWidth; ++x) {
-        const Square image = kSymmetries[k]({x, y}, boardWidth, boardHeight);
+    for (int16_t y = 0; keeps && y < height; ++y) {
+      for (int16_t x = 0; keeps && x < width; ++x) {
+        const Square image = kSymmetries[k]({x, y}, width, height);
         keeps = Tessel_GetSymbol(x, y) == Tessel_GetSymbol(image.x, image.y);
       }
     }
@@ -122,25 +144,25 @@ std::vector<Symmetry> PositionSymmetries() {
 }
 
 // A filter that counts a move's symmetric images as the move itself.
-RootMoveFilter SymmetricTwins() {
-  RootMoveFilter filter;
-  filter.twins = [symmetries = PositionSymmetries()](int16_t index) {
-    std::vector<int16_t> twins;
-    for (Symmetry s : symmetries)
-      twins.push_back(IndexOf(s(SquareOf(index), boardWidth, boardHeight)));
+CandidateRequest SymmetricTwins() {
+  CandidateRequest filter;
+  filter.twins = [symmetries = PositionSymmetries(), width = Tessel_GetBoardWidth(),
+                  height = Tessel_GetBoardHeight()](Square move) {
+    std::vector<Square> twins;
+    for (Symmetry s : symmetries) twins.push_back(s(move, width, height));
     return twins;
   };
   return filter;
 }
 
 // Every square farther than kSoosorvReach from the centre.
-RootMoveFilter OutsideSoosorvArea() {
-  RootMoveFilter filter;
+CandidateRequest OutsideSoosorvArea() {
+  CandidateRequest filter;
   const Square centre = CentreSquare();
-  for (int16_t y = 0; y < boardHeight; ++y) {
-    for (int16_t x = 0; x < boardWidth; ++x) {
+  for (int16_t y = 0; y < Tessel_GetBoardHeight(); ++y) {
+    for (int16_t x = 0; x < Tessel_GetBoardWidth(); ++x) {
       if (std::abs(x - centre.x) > kSoosorvReach || std::abs(y - centre.y) > kSoosorvReach) {
-        filter.leftOut.push_back(IndexOf({x, y}));
+        filter.leftOut.push_back({x, y});
       }
     }
   }
@@ -149,8 +171,8 @@ RootMoveFilter OutsideSoosorvArea() {
 
 // Black on the centre, white on a neighbour drawn at random, and black's
 // second stone among the candidates that `filter` leaves, near even.
-std::vector<Square> ProposeThreeStones(const RootMoveFilter& filter) {
-  BeginCandidateSearches();
+std::vector<Square> ProposeThreeStones(const CandidateRequest& filter) {
+  Tessel_BeginCandidateCommand();
   const Square centre = CentreSquare();
   const Square step = kNeighbours[static_cast<size_t>(std::rand()) % std::size(kNeighbours)];
   const Square second{static_cast<int16_t>(centre.x + step.x),
@@ -172,7 +194,8 @@ std::vector<RankedMove> BlackFifthMoves(int wanted, double share) {
 }  // namespace
 
 Square CentreSquare() {
-  return {static_cast<int16_t>(boardWidth / 2), static_cast<int16_t>(boardHeight / 2)};
+  return {static_cast<int16_t>(Tessel_GetBoardWidth() / 2),
+          static_cast<int16_t>(Tessel_GetBoardHeight() / 2)};
 }
 
 std::vector<Square> ProposeSwap2Stones() { return ProposeThreeStones({}); }
@@ -182,7 +205,7 @@ std::vector<Square> ProposeSoosorvOpening() { return ProposeThreeStones(OutsideS
 // Half of the time goes to the value of the position; the rest, when two
 // more stones are placed, to black's fifth stone after white's best fourth.
 Swap2Answer ChooseAfterThreeStones() {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   const RankedMove white = SearchPosition(0.5);
   const Square fourth{white.x, white.y};
   if (OtherColourBetter(white.value)) return {Swap2Choice::kSwap, {}};
@@ -195,13 +218,13 @@ Swap2Answer ChooseAfterThreeStones() {
 }
 
 ColourAnswer ChooseColourAfterFive() {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   const RankedMove white = SearchPosition(1);
   return {OtherColourBetter(white.value), {white.x, white.y}};
 }
 
 bool SoosorvTakesBlack() {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   return OtherColourBetter(SearchPosition(1).value);
 }
 
@@ -209,7 +232,7 @@ bool SoosorvTakesBlack() {
 // moves: with N offers white chooses the worst for black, so the position is
 // worth the N-th best to black, and N is the count that brings it nearest 0.
 FourthMove SoosorvFourthMove() {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   const RankedMove white = SearchPosition(0.5);
   const Square fourth{white.x, white.y};
   Put(fourth);
@@ -223,7 +246,7 @@ FourthMove SoosorvFourthMove() {
 }
 
 bool SoosorvTakesWhite(int offers) {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   const std::vector<RankedMove> fifths = BlackFifthMoves(offers, 1);
   return !fifths.empty() &&
          OtherColourBetter(fifths[std::min<size_t>(offers, fifths.size()) - 1].value);
@@ -232,22 +255,22 @@ bool SoosorvTakesWhite(int offers) {
 // The best moves first; when the search finds fewer than asked, the empty
 // squares nearest the centre that are not the same as one already offered.
 std::vector<Square> SoosorvOffers(int offers) {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   std::vector<Square> chosen;
-  std::vector<int16_t> taken;
-  const RootMoveFilter twins = SymmetricTwins();
+  std::vector<Square> taken;
+  const CandidateRequest twins = SymmetricTwins();
   const auto offer = [&](Square s) {
-    const int16_t index = IndexOf(s);
-    if (std::find(taken.begin(), taken.end(), index) != taken.end()) return;
+    if (std::find(taken.begin(), taken.end(), s) != taken.end()) return;
     if (Tessel_GetSymbol(s.x, s.y) != kEmpty || Tessel_IsForbidden(s.x, s.y)) return;
     chosen.push_back(s);
-    for (int16_t twin : twins.twins(index)) taken.push_back(twin);
+    for (Square twin : twins.twins(s)) taken.push_back(twin);
   };
   for (const RankedMove& m : BlackFifthMoves(offers, 1)) offer({m.x, m.y});
   const Square centre = CentreSquare();
   for (int16_t reach = 0; static_cast<int>(chosen.size()) < offers && reach < kBoardSide; ++reach) {
-    for (int16_t y = 0; y < boardHeight; ++y) {
-      for (int16_t x = 0; x < boardWidth && static_cast<int>(chosen.size()) < offers; ++x) {
+    for (int16_t y = 0; y < Tessel_GetBoardHeight(); ++y) {
+      for (int16_t x = 0; x < Tessel_GetBoardWidth() && static_cast<int>(chosen.size()) < offers;
+           ++x) {
         if (std::max(std::abs(x - centre.x), std::abs(y - centre.y)) == reach) offer({x, y});
       }
     }
@@ -257,7 +280,7 @@ std::vector<Square> SoosorvOffers(int offers) {
 
 // Each offer in turn gets an equal part of the time.
 std::vector<Square> SoosorvChooseFifth(const std::vector<Square>& offers) {
-  BeginCandidateSearches();
+  Tessel_BeginCandidateCommand();
   std::vector<Square> legal;
   for (const Square& s : offers) {
     if (Tessel_GetSymbol(s.x, s.y) == kEmpty) legal.push_back(s);

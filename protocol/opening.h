@@ -10,9 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-struct Square {
-  int16_t x, y;
-};
+#include "engine/tessel.h"  // Square
 
 // A position is near even when its searched value lies within this margin of
 // 0 (see opening.cpp for why this size).

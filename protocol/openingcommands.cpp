@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "board/board.h"
+#include "protocol/lineinput.h"
 #include "protocol/opening.h"
+#include "protocol/output.h"
 #include "protocol/parse.h"
-#include "protocol/pipe.h"
 #include "protocol/position.h"
+#include "protocol/searchrunner.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::optional<Stones> ReadStones() {
 }
 
 bool OnBoard(const Square& s) {
-  return s.x >= 0 && s.y >= 0 && s.x < boardWidth && s.y < boardHeight;
+  return s.x >= 0 && s.y >= 0 && s.x < Tessel_GetBoardWidth() && s.y < Tessel_GetBoardHeight();
 }
 
 // The reason the stones cannot be an opening position, or null.
@@ -69,8 +70,8 @@ void SetUp(const Stones& stones) {
 
 int StonesOnBoard() {
   int count = 0;
-  for (int16_t y = 0; y < boardHeight; ++y) {
-    for (int16_t x = 0; x < boardWidth; ++x) {
+  for (int16_t y = 0; y < Tessel_GetBoardHeight(); ++y) {
+    for (int16_t x = 0; x < Tessel_GetBoardWidth(); ++x) {
       const int16_t symbol = Tessel_GetSymbol(x, y);
       count += symbol == kPlayer1 || symbol == kPlayer2;
     }
@@ -80,11 +81,7 @@ int StonesOnBoard() {
 
 // Runs the decision as a protocol search, taking in the input that arrives
 // meanwhile. False when END came: nothing more may be written.
-bool Decide(const std::function<void()>& decision) {
-  static const std::function<void()>* pending = nullptr;
-  pending = &decision;
-  return RunProtocolSearch([] { (*pending)(); });
-}
+bool Decide(const std::function<void()>& decision) { return RunProtocolSearch(decision, false); }
 
 // "x,y x,y ...", the answer of SWAP2BOARD.
 void SendSquares(const Stones& stones) {
@@ -115,14 +112,14 @@ void SendYesNo(const char* prefix, bool yes) {
 // The stones that a Yixin-Board step carries, up to DONE: `wanted` of them
 // (at least `wanted` when `orMore`). Otherwise, or when the step's own
 // argument is wrong, an error line, and nothing changes; a line that ends
-// the list without DONE is then performed as a command, as in every list
+// the list without DONE is then performed next as a command, as in every list
 // the board sends.
 std::optional<Stones> ReadStepStones(size_t wanted, bool orMore, bool argumentValid = true) {
   const std::optional<Stones> stones = ReadStones();
   if (sessionEnded) return std::nullopt;
   if (!stones) {
     SendResponse(kParameterError);
-    ParseStdin(cmd);
+    PutBackLine(cmd);
     return std::nullopt;
   }
   const bool countFits = orMore ? stones->size() >= wanted : stones->size() == wanted;

@@ -7,7 +7,7 @@
 #include <limits>
 #include <strings.h>
 
-#include "board/board.h"
+#include "engine/tessel.h"
 
 namespace {
 
@@ -64,8 +64,8 @@ int64_t ReadInt64(const char* text) {
 }
 
 bool ParseSquare(const char* text, int16_t* values, int n, int16_t maxThird) {
-  return ReadShorts(text, values, n) && values[0] < boardWidth && values[1] < boardHeight &&
-         (n < 3 || values[2] <= maxThird);
+  return ReadShorts(text, values, n) && values[0] < Tessel_GetBoardWidth() &&
+         values[1] < Tessel_GetBoardHeight() && (n < 3 || values[2] <= maxThird);
 }
 
 bool ParseXY(const char* text, int16_t* x, int16_t* y) {

@@ -1,5 +1,5 @@
-// The managers' protocol: the session, the command table, the game commands,
-// position blocks and INFO settings, and the input taken in during a search.
+// The managers' protocol: the session, the command table, the game commands
+// and INFO settings.
 #include "protocol/pipe.h"
 
 #include <algorithm>
@@ -9,25 +9,20 @@
 #include <strings.h>
 
 #include "engine/tessel.h"
-#include "board/board.h"
 #include "protocol/analysis.h"
 #include "protocol/boardprograms.h"
 #include "protocol/candidates.h"
+#include "protocol/lineinput.h"
 #include "protocol/openingcommands.h"
+#include "protocol/output.h"
 #include "protocol/parse.h"
-#include "protocol/ruleinfo.h"
 #include "protocol/position.h"
-#include "search/search.h"
+#include "protocol/ruleinfo.h"
+#include "protocol/searchrunner.h"
 
-char cmd[kCommandBufferSize];
-uint8_t started = 0;
 const char* infotext =
     "name=\"Tessel\", version=\"0.1\", author=\"Tessel developers\", country=\"Internet\", "
     "www=\"https://tessel.invalid\", email=\"engine@tessel.invalid\"";
-FILE* pipeOutput = nullptr;
-bool sessionEnded = false;
-int16_t protocolSearchDepth = kProtocolSearchDepth;
-int16_t deepestProtocolSearch = kMaxSearchDepth;
 
 namespace {
 
@@ -41,22 +36,6 @@ constexpr char kOnlyForbidden[] =
     "MESSAGE every free square is forbidden for black: Tessel plays a forbidden move";
 constexpr char kOnlyBarred[] =
     "MESSAGE every free square is blocked: Tessel plays a blocked square";
-constexpr char kOtherRule[] =
-    "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
-
-// INFO max_depth: the depth limit of every search; 0 for the usual one.
-int32_t maxDepthSetting = 0;
-// INFO rule, and whether the next move answer must say that the game will be
-// freestyle after all: once for each change of the setting.
-int32_t ruleSetting = 0;
-bool ruleWarningDue = false;
-// A YX command has come: the manager is a board program that numbers its
-// rules otherwise (see RuleOfInfoValue).
-bool yxCommandSeen = false;
-// A protocol search is running: input is taken in at its clock samples.
-bool thinking = false;
-
-FILE* Output() { return pipeOutput != nullptr ? pipeOutput : stdout; }
 
 // A stone the manager reports must go on an empty square of the board;
 // otherwise the error line is the answer and nothing happens. The upper
@@ -65,6 +44,24 @@ bool IsFreeSquare(int16_t x, int16_t y) {
   if (Tessel_GetSymbol(x, y) == kEmpty) return true;
   SendResponse(x < 0 || y < 0 ? kParameterError : kOccupied);
   return false;
+}
+
+// Searches the position in play and answers the best move, after the notes
+// that are due; puts it on the board when asked to. On a full board there is
+// no move to give.
+void AnswerMove(bool putOwnStone) {
+  if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
+  if (!RunProtocolSearch([] { Tessel_Search(SearchDepth(), 0, 1); }, true)) return;
+  if (ShowsAny()) SendMessage();
+  const SearchReport result = Tessel_GetSearchReport();
+  // Only when black has no other square left.
+  if (Tessel_GetSideToMove() == kPlayer1 && Tessel_IsForbidden(result.x, result.y)) {
+    SendResponse(kOnlyForbidden);
+  }
+  // Only when every free square is barred.
+  if (Tessel_IsBarred(result.x, result.y)) SendResponse(kOnlyBarred);
+  SendSquare("", result.x, result.y);
+  if (putOwnStone) Tessel_PutSymbol(result.x, result.y);
 }
 
 // A new game on a board of width x height, each 5..20.
@@ -77,21 +74,11 @@ void CommandStart(long long width, long long height) {
   started = 1;
 }
 
-// A rule that Tessel does not play is played as freestyle: the manager learns
-// so with the next move, once for each change of the setting.
-void ApplyRule(int32_t value) {
-  const std::optional<Rule> rule = RuleOfInfoValue(value, yxCommandSeen);
-  Tessel_SetRule(rule.value_or(Rule::kFreestyle));
-  if (value != ruleSetting) ruleWarningDue = !rule.has_value();
-  ruleSetting = value;
-}
-
 // The first YX command tells how the rule was numbered, so the rule is read
 // again; never during a search, which a change of rule would upset.
 void NoteCommand(const char* name) {
-  if (yxCommandSeen || thinking || strncasecmp(name, "YX", 2) != 0) return;
-  yxCommandSeen = true;
-  ApplyRule(ruleSetting);
+  if (SearchRunning() || strncasecmp(name, "YX", 2) != 0) return;
+  NoteBoardProgram();
 }
 
 struct InfoKey {
@@ -108,17 +95,18 @@ constexpr InfoKey kInfoKeys[] = {
     // Managers send timeout_match 0 for a match without limit.
     {"timeout_match",
      [](const char* v) {
-       matchTimeout = ReadInt32(v);
-       if (matchTimeout == 0) matchTimeout = std::numeric_limits<int32_t>::max();
+       const int32_t ms = ReadInt32(v);
+       Tessel_SetMatchTime(ms == 0 ? std::numeric_limits<int32_t>::max() : ms);
      },
      true},
-    {"timeout_turn", [](const char* v) { searchTimeout = ReadInt32(v); }, true},
-    {"time_left", [](const char* v) { matchTimeout = ReadInt32(v); }, true},
-    {"rule", [](const char* v) { ApplyRule(ReadInt32(v)); }, false},
+    {"timeout_turn", [](const char* v) { Tessel_SetTurnTime(ReadInt32(v)); }, true},
+    {"time_left", [](const char* v) { Tessel_SetMatchTime(ReadInt32(v)); }, true},
+    {"rule", [](const char* v) { ApplyRuleSetting(ReadInt32(v)); }, false},
     // Limits that make searches reproducible and cheap, or, for a board
     // program's analysis, deeper than usual; 0 restores the usual ones.
-    {"max_depth", [](const char* v) { maxDepthSetting = std::max(ReadInt32(v), 0); }, false},
-    {"max_node", [](const char* v) { maxNodes = std::max<int64_t>(ReadInt64(v), 0); }, false},
+    {"max_depth", [](const char* v) { SetDepthSetting(ReadInt32(v)); }, false},
+    {"max_node", [](const char* v) { Tessel_SetMaxNodes(std::max<int64_t>(ReadInt64(v), 0)); },
+     false},
     {"show_detail", ApplyShowDetail, false},
 };
 
@@ -216,7 +204,7 @@ void HandleBoard(const char*) {
 // END also ends a search at once; nothing more is written.
 void HandleEnd(const char*) {
   sessionEnded = true;
-  stopSearch = 1;
+  Tessel_EndSearches();
 }
 
 // What a line does when it arrives while a search runs.
@@ -338,12 +326,17 @@ bool ActsDuringSearch(const std::string& line) {
       return InfoActsDuringSearch(argument);
     case kStops:
       // The position searched is about to go: answer now, then take the line.
-      stopSearch = 1;
+      Tessel_Stop();
       break;
     case kWaits:
       break;
   }
   return false;
+}
+
+// Lines that act during a search are performed as they arrive.
+void TakeInputDuringSearch() {
+  for (const std::string& line : TakeLinesThatAct(ActsDuringSearch)) ParseStdin(line.c_str());
 }
 
 }  // namespace
@@ -353,26 +346,13 @@ int RunSession(void (*afterCommand)()) {
   sessionEnded = false;
   ResetLineInput();
   Tessel_Initialize();
-  Tessel_SetSearchHook(ShowRunningResults);
+  InstallSearchHook(TakeInputDuringSearch);
   if (afterCommand != nullptr) afterCommand();
   while (!sessionEnded && GetLine()) {
     ParseStdin(cmd);
     if (afterCommand != nullptr) afterCommand();
   }
   return 0;
-}
-
-bool GetLine() {
-  static_assert(kMaxLineLength < kCommandBufferSize);
-  std::string line;
-  if (!ReadLine(line)) {
-    sessionEnded = true;
-    return false;
-  }
-  // A NUL byte in the line ends the command text.
-  std::memcpy(cmd, line.data(), line.size());
-  cmd[line.size()] = '\0';
-  return true;
 }
 
 void ParseStdin(const char* line) {
@@ -384,64 +364,4 @@ void ParseStdin(const char* line) {
     return SendResponse("ERROR:START command must be issued first");
   }
   command->handler(argument);
-}
-
-void SendResponse(const char* text) {
-  FILE* out = Output();
-  std::fputs(text, out);
-  std::fputc('\n', out);
-  std::fflush(nullptr);
-}
-
-void SendSquare(const char* prefix, int16_t x, int16_t y) {
-  char line[64];
-  std::snprintf(line, sizeof line, "%s%d,%d", prefix, x, y);
-  SendResponse(line);
-}
-
-void BestSquare(int16_t& x, int16_t& y) {
-  int16_t player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-}
-
-int16_t SearchDepth() {
-  if (maxDepthSetting <= 0) return protocolSearchDepth;
-  return static_cast<int16_t>(std::min<int32_t>(maxDepthSetting, deepestProtocolSearch));
-}
-
-bool RunProtocolSearch(void (*search)()) {
-  thinking = true;
-  BeginAnalysis();
-  search();
-  thinking = false;
-  // END arrived during the search: nothing more is written.
-  if (sessionEnded) return false;
-  if (ruleWarningDue) SendResponse(kOtherRule);
-  ruleWarningDue = false;
-  return true;
-}
-
-// On a full board there is no move to give.
-void AnswerMove(bool putOwnStone) {
-  if (Tessel_BoardFull()) return SendResponse("ERROR board is full");
-  if (!RunProtocolSearch([] { Tessel_Search(SearchDepth(), 0, 1); })) return;
-  if (ShowsAny()) SendMessage();
-  int16_t x = 0, y = 0;
-  BestSquare(x, y);
-  // Only when black has no other square left.
-  if (whoIsOnMove == kPlayer1 && Tessel_IsForbidden(x, y)) SendResponse(kOnlyForbidden);
-  // Only when every free square is barred.
-  if (Tessel_IsBarred(x, y)) SendResponse(kOnlyBarred);
-  SendSquare("", x, y);
-  if (putOwnStone) Tessel_PutSymbol(x, y);
-}
-
-// Lines that act during a search are performed as they arrive; after END
-// nothing more is written.
-void ShowRunningResults() {
-  if (!thinking) return;
-  for (const std::string& line : TakeLinesThatAct(ActsDuringSearch)) ParseStdin(line.c_str());
-  if (sessionEnded) return;
-  if (CandidateSearchRunning()) return CheckCandidateTime();
-  ReportIteration();
 }

@@ -3,9 +3,11 @@
 #include "protocol/position.h"
 
 #include "engine/tessel.h"
-#include "board/board.h"
+#include "protocol/lineinput.h"
+#include "protocol/output.h"
 #include "protocol/parse.h"
-#include "protocol/pipe.h"
+
+uint8_t started = 0;
 
 namespace {
 

@@ -1,6 +1,8 @@
 // INFO rule values read as the rules they name.
 #include "protocol/ruleinfo.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int32_t kExactFiveBit = 1;
@@ -10,6 +12,10 @@ constexpr int32_t kCaroBit = 8;
 constexpr int32_t kKnownBits = kExactFiveBit | kContinuousBit | kRenjuBit | kCaroBit;
 // Yixin-Board's renju.
 constexpr int32_t kYxRenju = 2;
+
+int32_t ruleSetting = 0;
+bool ruleWarningDue = false;
+bool yxCommandSeen = false;
 
 }  // namespace
 
@@ -24,3 +30,18 @@ std::optional<Rule> RuleOfInfoValue(int32_t value, bool fromYxBoardProgram) {
   if (fromYxBoardProgram && value == kYxRenju) return Rule::kRenju;
   return exactFive ? Rule::kExactFive : Rule::kFreestyle;
 }
+
+void ApplyRuleSetting(int32_t value) {
+  const std::optional<Rule> rule = RuleOfInfoValue(value, yxCommandSeen);
+  Tessel_SetRule(rule.value_or(Rule::kFreestyle));
+  if (value != ruleSetting) ruleWarningDue = !rule.has_value();
+  ruleSetting = value;
+}
+
+void NoteBoardProgram() {
+  if (yxCommandSeen) return;
+  yxCommandSeen = true;
+  ApplyRuleSetting(ruleSetting);
+}
+
+bool TakeRuleWarning() { return std::exchange(ruleWarningDue, false); }

@@ -7,7 +7,10 @@
 #include "ordering/sort.h"
 #include "search/hash.h"
 #include "movegen/historytable.h"
-#include "search/search.h"
+#include "search/timecontrol.h"
+
+int16_t plyReached = -1;
+int32_t nbCutoffs = 0;
 
 namespace {
 

@@ -3,10 +3,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "search/search.h"
 
 int32_t hashTableSize = 0;
 int32_t nbHTItems = 0;
+int32_t nbHTSuccessfulHits = 0;
+int32_t nbHTFailureHits = 0;
 HashItem* pHashItemTable = nullptr;
 
 namespace {

@@ -22,6 +22,9 @@ static_assert(sizeof(HashItem) == 16, "each item counts 16 bytes of hashTableSiz
 extern int32_t hashTableSize;  // bytes, treated as unsigned
 extern int32_t nbHTItems;
 extern HashItem* pHashItemTable;
+// Probes that found the position, and that found another one.
+extern int32_t nbHTSuccessfulHits;
+extern int32_t nbHTFailureHits;
 // A cleared table of hashTableSize bytes and a new start key; new codes too
 // when the size changed.
 void InitializeHashTable();

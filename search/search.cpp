@@ -7,33 +7,17 @@
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "search/alphabeta.h"
+#include "search/hash.h"
 #include "movegen/historytable.h"
-
-int32_t searchTimeout = 0;
-int32_t matchTimeout = 0;
-int64_t maxNodes = 0;
-SearchHook searchHook = nullptr;
-
-std::chrono::steady_clock::time_point startTime;
-float elapsedTime = 0;
-uint16_t timerCounter = 0;
-int16_t stopSearch = 0;
+#include "search/timecontrol.h"
 
 int16_t depthReached = -1;
 
 int64_t nbExaminedMovesLastPly = 0;
-int32_t nbCutoffs = 0;
-int32_t nbHTSuccessfulHits = 0;
-int32_t nbHTFailureHits = 0;
-int16_t plyReached = -1;
 
 namespace {
 
 bool Decided(int16_t value) { return value == kWinScore || value == -kWinScore; }
-
-void CallSearchHook() {
-  if (searchHook != nullptr) searchHook();
-}
 
 void TakeIteration(int16_t depth, int64_t examinedBefore) {
   TakeResults();
@@ -68,43 +52,16 @@ bool WithoutAnswer(int16_t maxDepth) {
 
 }  // namespace
 
-// In 64 bits so that extreme settings cannot overflow.
-int64_t MoveBudget(int32_t searchTimeoutMs, int32_t matchTimeoutMs) {
-  const int64_t perMove = int64_t{searchTimeoutMs} - kTimeMargin;
-  const int64_t perMatchShare = int64_t{matchTimeoutMs} / kMovesPerMatchBudget - kTimeMargin;
-  return std::min(perMove, perMatchShare);
-}
-
 void InitializeSearch() {
   InitializeHistoryTable();
   nbExaminedMoves = 0;
   nbHTSuccessfulHits = 0;
   nbHTFailureHits = 0;
   nbCutoffs = 0;
-  const auto now = std::chrono::steady_clock::now();
-  elapsedTime = 0;
   depthReached = -1;
   nbMoveGenerations = 0;
-  stopSearch = 0;
   plyReached = -1;
-  startTime = now;
-}
-
-int16_t CheckTimeout() {
-  // The move cap holds at every node, so that a capped search is the same
-  // whatever the clock and the earlier searches did.
-  if (maxNodes > 0 && nbExaminedMoves >= maxNodes) stopSearch = 1;
-  if (++timerCounter != kClockSamplePeriod) return stopSearch;
-  const std::chrono::duration<float, std::milli> elapsed =
-      std::chrono::steady_clock::now() - startTime;
-  elapsedTime = elapsed.count();
-  const int64_t budget = MoveBudget(searchTimeout, matchTimeout);
-  const bool moveInHand = resultMoveBuffer.bestLineLength != 0;
-  const int64_t limit = moveInHand ? budget : std::max(budget, kFirstIterationFloor);
-  if (elapsedTime >= static_cast<float>(limit)) stopSearch = 1;
-  CallSearchHook();
-  timerCounter = 0;
-  return stopSearch;
+  StartSearchClock();
 }
 
 void TakeResults() {
@@ -134,7 +91,7 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     // black lost for want of an allowed answer still answers.
     const bool exhausted = AnyRootMoveExcluded() && !NoAnswerLeft();
     if (ruleInForce == Rule::kRenju && WithoutAnswer(maxDepth) && !exhausted) TakeUnsearchedMove();
-    CallSearchHook();
+    CallSearchHook(true);
     return;
   }
   for (int16_t depth = 1; depth <= maxDepth; ++depth) {
@@ -144,10 +101,10 @@ void Search(int16_t maxDepth, int16_t deepenSingleMove, int16_t iterative) {
     // An iteration cut short by the clock is discarded.
     if (stopSearch != 0) break;
     TakeIteration(depth, before);
-    CallSearchHook();
+    CallSearchHook(true);
     if (resultMoveBuffer.count > 0 && Decided(resultMoveBuffer.bestLine[0].value)) break;
     if (resultMoveBuffer.count <= 1 && deepenSingleMove == 0) break;
   }
   if (WithoutAnswer(maxDepth)) TakeUnsearchedMove();
-  CallSearchHook();
+  CallSearchHook(true);
 }

@@ -9,8 +9,9 @@
 #include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "protocol/analysis.h"
-#include "protocol/pipe.h"
+#include "protocol/output.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 #include "tests/squares.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "search/alphabeta.h"
 #include "search/hash.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 #include "tests/positions.h"
 #include "tests/squares.h"
 #include "tests/state_checks.h"

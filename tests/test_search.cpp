@@ -15,6 +15,7 @@
 #include "search/hash.h"
 #include "movegen/historytable.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 #include "tests/positions.h"
 
 namespace {

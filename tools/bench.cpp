@@ -23,6 +23,7 @@
 
 #include "engine/tessel.h"
 #include "search/search.h"
+#include "search/timecontrol.h"
 
 namespace {
 

@@ -11,7 +11,10 @@
 #include "evaluation/evaluate.h"
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
+#include "protocol/lineinput.h"
+#include "protocol/output.h"
 #include "protocol/pipe.h"
+#include "protocol/searchrunner.h"
 #include "tests/state_checks.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "search/search.h"
+#include "search/timecontrol.h"
 
 namespace {
 
