@@ -112,9 +112,10 @@ void ReportIteration(const SearchReport& report) {
   reportedDepth = report.depth;
   if (Shows(kRealtimeBit)) SendSquare("MESSAGE REALTIME BEST ", report.x, report.y);
   if (!Shows(kDetailBit)) return;
-  const int16_t ownValue = rootSide == kPlayer1 ? report.value : static_cast<int16_t>(-report.value);
-  const CandidateLine line{report.x,         report.y,         ownValue,
-                           report.selDepth,  report.bestNodes, report.makesFive};
+  const int16_t ownValue =
+      rootSide == kPlayer1 ? report.value : static_cast<int16_t>(-report.value);
+  const CandidateLine line{report.x,        report.y,         ownValue,
+                           report.selDepth, report.bestNodes, report.makesFive};
   const SearchFigures figures{report.depth, report.nodes, report.elapsedMs};
   SendDetailBlock(0, 1, line, figures);
   SendResponse(FormatIterationLine(0, line, figures).c_str());

@@ -44,8 +44,8 @@ void Run(CandidateGoal goal, size_t wanted, int16_t target) {
   request.target = target;
   request.maxDepth = SearchDepth();
   CandidateResult result;
-  const bool answered = RunProtocolSearch(
-      [&] { result = Tessel_SearchCandidates(request, ReportDepth); }, false);
+  const bool answered =
+      RunProtocolSearch([&] { result = Tessel_SearchCandidates(request, ReportDepth); }, false);
   if (!answered) return;
   const CandidateLine& line = result.answer;
   if (ShowsAny()) {

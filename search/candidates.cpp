@@ -50,7 +50,8 @@ Candidate BestOfSearch(int64_t nodes) {
   const MoveRecord& best = resultMoveBuffer.bestLine[0];
   const Square s = SquareOf(best.squareIndex);
   return {best.squareIndex,
-          {s.x, s.y, OwnValue(best.value), plyReached, nodes, MakesFive(whoIsOnMove, best.squareIndex)}};
+          {s.x, s.y, OwnValue(best.value), plyReached, nodes,
+           MakesFive(whoIsOnMove, best.squareIndex)}};
 }
 
 // A stone of the side to move, and back, as the game's own stones are put
@@ -142,9 +143,7 @@ const Candidate& Answer(const Candidates& found) {
   return *std::min_element(found.begin(), found.end(), Closer);
 }
 
-SearchFigures Figures(int16_t depth) {
-  return {depth, commandNodes, SharedBudgetElapsedMs()};
-}
+SearchFigures Figures(int16_t depth) { return {depth, commandNodes, SharedBudgetElapsedMs()}; }
 
 // The candidates that a depth shows: all of them, but for kDefend only those
 // that do not lose.

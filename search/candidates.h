@@ -43,7 +43,7 @@ struct CandidateRequest {
   size_t wanted = 1;   // kBest only
   int16_t target = 0;  // the balance goals' value, side to move's view
   int16_t maxDepth = 1;
-  double share = 1;    // of the move's budget, counted from BeginSharedBudget
+  double share = 1;  // of the move's budget, counted from BeginSharedBudget
   // Squares that are never candidates, and, for a found move, the squares
   // that count as the same move (so that the next candidate is another one).
   std::vector<Square> leftOut;

@@ -101,8 +101,7 @@ void SetBudgetShare(double share) {
 void EndSharedBudget() { sharing = false; }
 
 int64_t SharedBudgetElapsedMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - commandStart)
-      .count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - commandStart).count();
 }
 
 bool SharedBudgetInterrupted() { return commandInterrupted; }
