@@ -24,6 +24,24 @@ int32_t nbMoveGenerations = 0;
 
 namespace {
 
+// qsort comparator: descending order of the squares' history counts.
+int ByHistoryHits(const void* a, const void* b) {
+  const int32_t hitsA = hitCounter[static_cast<const MoveRecord*>(a)->squareIndex];
+  const int32_t hitsB = hitCounter[static_cast<const MoveRecord*>(b)->squareIndex];
+  if (hitsA > hitsB) return -1;
+  if (hitsA < hitsB) return 1;
+  return 0;
+}
+
+}  // namespace
+
+void SortMoves(MoveBuffer* buffer) {
+  if (useHistoryTable == 0) return;
+  std::qsort(buffer->moves, static_cast<size_t>(buffer->count), sizeof(MoveRecord), ByHistoryHits);
+}
+
+namespace {
+
 // Root moves left out of the searches: a set of squares with its size, so
 // that the root filter costs nothing while both sets are empty.
 class RootSquares {

@@ -80,6 +80,9 @@ MoveRecord* GetNextMove();
 void MakeMove();
 void UnmakeMove();
 void UpdateBestLine(int16_t ply, const MoveRecord* move);
+// Orders the buffer by the history counts (see historytable.h); nothing while
+// the history ordering is off.
+void SortMoves(MoveBuffer* buffer);
 void UpdateCauseSquare(int16_t attacking, int16_t causeP1, int16_t causeP2, int16_t* newCauseP1,
                        int16_t* newCauseP2);
 

@@ -28,7 +28,7 @@ bool ScoreMove(int16_t ply, MoveRecord* m, int16_t& alpha, int16_t beta) {
     if (m->value >= beta) {
       ++nbCutoffs;
       RecordHash(ply, kHashFlagCut, m->value);
-      RecordHistoryTable(m);
+      RecordHistoryTable(m->squareIndex);
       return true;
     }
     alpha = m->value;

@@ -174,7 +174,7 @@ TEST(HistoryTable, OrdersMovesByTheirCutoffs) {
     InitializeSearch();
     pMoveBuffer->count = 0;
     for (int16_t s : {s2, s3, s1}) InsertToMoveBuffer(s, 0);
-    for (int16_t s : {s1, s1, s2, s1}) RecordHistoryTable(&pMoveBuffer->moves[s == s1 ? 2 : 0]);
+    for (int16_t s : {s1, s1, s2, s1}) RecordHistoryTable(s);
     SortMoves(pMoveBuffer);
     std::vector<int16_t> order;
     for (int i = 0; i < pMoveBuffer->count; ++i) order.push_back(pMoveBuffer->moves[i].squareIndex);
