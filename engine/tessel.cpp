@@ -92,15 +92,20 @@ void ReplayGame(int16_t leftOut) {
 // The search's state; whether the best move makes a five is known at the
 // root only, where the position is the one it was found in.
 SearchReport Report(bool atRoot) {
-  const MoveRecord& best = resultMoveBuffer.bestLine[0];
-  const bool found = resultMoveBuffer.bestLineLength != 0;
-  SearchReport report{depthReached, plyReached, nbExaminedMoves, 0, elapsedTime, 0, 0,
-                      best.value, best.nbExaminedAfter - best.nbExaminedBefore,
-                      atRoot && found && MakesFive(whoIsOnMove, best.squareIndex)};
-  ToBoardXY(best.squareIndex, &report.x, &report.y);
+  SearchReport report{};
+  report.depth = depthReached;
+  report.selDepth = plyReached;
+  report.nodes = nbExaminedMoves;
   report.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                          std::chrono::steady_clock::now() - startTime)
                          .count();
+  report.sampledMs = elapsedTime;
+  const MoveRecord& best = resultMoveBuffer.bestLine[0];
+  ToBoardXY(best.squareIndex, &report.x, &report.y);
+  report.value = best.value;
+  report.bestNodes = best.nbExaminedAfter - best.nbExaminedBefore;
+  const bool found = resultMoveBuffer.bestLineLength != 0;
+  report.makesFive = atRoot && found && MakesFive(whoIsOnMove, best.squareIndex);
   return report;
 }
 
