@@ -225,35 +225,6 @@ TEST(BoardPrograms, OneRealtimeLinePerCompletedIteration) {
   }
 }
 
-// Piskvork's continuous game sends the stones of completed lines and of fouls
-// as 3s. They were played and keep their turns, so the count of all stones
-// tells whose turn it is, whatever the 1s and 2s count: here ten stones, so
-// the engine is black, holds an open four in column 7 and completes it.
-TEST(Piskvork, ContinuousGameColoursFollowTheCountOfAllStones) {
-  const std::string position =
-      "BOARD\n7,3,1\n0,0,3\n7,4,1\n1,0,3\n7,5,1\n2,0,3\n7,6,1\n3,0,3\n12,12,1\n4,0,3\nDONE";
-  for (const char* rule : {"2", "3", "6", "10", "11"}) {
-    EngineProcess piskvork;
-    ASSERT_TRUE(piskvork.WriteLine(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") +
-                                   rule + "\n" + position));
-    EXPECT_EQ(piskvork.ReadLine(), "OK");
-    const std::string answer = piskvork.ReadLine().value_or("(no reply)");
-    EXPECT_TRUE(answer == "7,2" || answer == "7,7") << "rule " << rule << ": " << answer;
-  }
-}
-
-// Yixin-Board's positions hold the same 3s: black's double three at 7,7 is
-// forbidden exactly when the count of all stones makes black the side to move.
-TEST(YixinBoard, BlockedStonesCountForWhoseTurnItIs) {
-  BoardProgramSession yixin;
-  const std::string stones = "yxboard\n5,7,1\n6,7,1\n7,5,1\n7,6,1\n0,14,2\n1,14,2\n3,14,2\n";
-  yixin.Expect("yxshowinfo\nINFO rule 2\nstart 15", {"OK"});
-  for (const auto& [blocked, forbid] :
-       {std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n", "FORBID 0707."},
-        std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n", "FORBID ."}})
-    yixin.Expect(stones + blocked + "done\nyxshowforbid", {forbid});
-}
-
 // The comment box sends its whole text on every keystroke, line breaks as
 // typed, " and \ escaped, then the position's moves: nothing inside the quotes
 // is a command, however long its lines. A text that never closes ends at a
@@ -343,6 +314,29 @@ TEST(YixinBoard, EngineAgainstItselfThroughBoardBlocks) {
     outcome = referee.Play(x, y);
   }
   EXPECT_GT(referee.stones().size(), 8u);
+}
+
+// A decided value counts the winner's moves up to the deepest ply searched,
+// the side to move playing plies 0, 2, 4... and its opponent 1, 3, 5...: the
+// side to move here is lost against a three beside a two, and the search
+// reaches an even ply, where a count one too high would show.
+TEST(YixinBoard, ALossCountsTheOpponentsMovesUpToTheDeepestPly) {
+  EngineProcess engine;
+  ASSERT_TRUE(engine.WriteLine(
+      "INFO show_detail 2\nINFO max_depth 2\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
+      "start 15\nyxboard\n5,5,1\n7,10,2\n6,8,2\n9,6,1\n8,10,2\n5,10,2\n8,6,1\ndone\nbest 1"));
+  std::string selDepth, eval;
+  int x, y;
+  for (std::optional<std::string> line; (line = engine.ReadLine()) && !ParseMoveReply(*line, &x, &y);) {
+    if (line->starts_with("INFO SELDEPTH ")) selDepth = line->substr(14);
+    if (line->starts_with("INFO EVAL ")) eval = line->substr(10);
+  }
+  ASSERT_TRUE(eval.starts_with("-M") && !selDepth.empty()) << eval;
+  const int deepest = std::stoi(selDepth);
+  EXPECT_EQ(deepest % 2, 0) << "the position no longer reaches an even ply";
+  int opponentMoves = 0;
+  for (int ply = 0; ply <= deepest; ++ply) opponentMoves += ply % 2;
+  EXPECT_EQ(eval, "-M" + std::to_string(opponentMoves));
 }
 
 }  // namespace

@@ -318,10 +318,11 @@ std::vector<std::string> Replies(const std::string& input) {
   return r.lines;
 }
 
-// Positions of a continuous game as Piskvork sends them, 3s among the stones:
-// the engine is black exactly when the count of all stones, the 3s included,
-// is even, and every 1 is its own stone, whatever the counts of 1s and 2s.
-// Its own open four down x = 7 must be made five, at 7,2 or 7,7.
+// Positions of a continuous game as Piskvork sends them, 3s among the stones,
+// under every rule that a continuous game may have: the engine is black
+// exactly when the count of all stones, the 3s included, is even, and every 1
+// is its own stone, whatever the counts of 1s and 2s. Its own open four down
+// x = 7 must be made five, at 7,2 or 7,7.
 TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
   struct Case {
     const char* name;
@@ -334,7 +335,7 @@ TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
        "0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n12,12,2\n7,3,1\n12,13,2\n7,4,1\n7,5,1\n7,6,1\n"},
   };
   for (const Case& c : cases) {
-    for (const char* rule : {"2", "6"}) {
+    for (const char* rule : {"2", "3", "6", "10", "11"}) {
       SCOPED_TRACE(std::string(c.name) + ", INFO rule " + rule);
       const std::vector<std::string> lines =
           Replies(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") + rule + "\nBOARD\n" +
@@ -345,16 +346,18 @@ TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
   }
 }
 
-// The same counting in Yixin-Board's position block: black, to move with four
-// 1s, five 2s and five 3s, has a double three at 7,7, forbidden under renju
-// (Yixin-Board's rule 2).
+// The same counting in Yixin-Board's position block: black's double three at
+// 7,7 is forbidden under renju (Yixin-Board's rule 2) exactly when the count
+// of all stones, the 3s included, makes black the side to move.
 TEST(ContinuousGame, ForbiddenSquaresOfAPositionWithTakenOffStones) {
-  const std::string black = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n";
-  const std::string white = "0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
-  const std::string blocked = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n14,4,3\n";
-  EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + black + white + blocked +
-                    "done\nyxshowforbid"),
-            (std::vector<std::string>{"OK", "FORBID 0707."}));
+  const std::string stones = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
+  const std::string fourTakenOff = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n";
+  for (const auto& [blocked, forbid] : {std::pair{fourTakenOff + "14,4,3\n", "FORBID 0707."},
+                                        std::pair{fourTakenOff, "FORBID ."}}) {
+    EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + stones + blocked +
+                      "done\nyxshowforbid"),
+              (std::vector<std::string>{"OK", forbid}));
+  }
 }
 
 // Tessel against itself in continuous games, each game's completed lines

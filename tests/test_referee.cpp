@@ -102,29 +102,36 @@ Outcome OutcomeOf(char letter) {
   return letter == 'F' ? Outcome::kFive : letter == 'N' ? Outcome::kForbidden : Outcome::kPlaying;
 }
 
-// The referee and the engine judge the stone on * alike, by the rule.
+// The referee and the engine judge the stone on * alike, by the rule; the
+// engine in all eight orientations, so that each direction and edge gets its
+// turn.
 TEST(Referee, VerdictsUnderEveryRule) {
   for (const DataCase& c : ReadCases("fives.txt")) {
     for (int side : {15, 20}) {
-      const Drawing d = Draw(c, side);
       for (int mover : {1, 2}) {
         const std::string outcomes = c.Get(mover == 1 ? "as1" : "as2");
         for (int r = 0; r < 5; ++r) {
           const Rule rule = static_cast<Rule>(r);
           const Outcome expected = OutcomeOf(outcomes[r]);
+          const bool forbidden = mover == 1 && expected == Outcome::kForbidden;
           SCOPED_TRACE(c.name + ", board " + std::to_string(side) + ", player " +
                        std::to_string(mover) + ", " + RuleName(rule));
+          const Drawing d = Draw(c, side);
           Referee referee = Judge(d.cells, rule, mover);
           ASSERT_EQ(referee.toMove(), mover);
           EXPECT_EQ(referee.MakesFive(d.x, d.y, mover), expected == Outcome::kFive);
-          const bool forbidden = mover == 1 && expected == Outcome::kForbidden;
           EXPECT_EQ(referee.IsForbidden(d.x, d.y), forbidden);
           EXPECT_EQ(referee.Fault(d.x, d.y), forbidden ? "forbidden" : "");
           EXPECT_EQ(referee.Play(d.x, d.y), expected);
           Tessel_SetRule(static_cast<::Rule>(r));
-          LayForMover(d.cells, mover);
-          EXPECT_EQ(GameWon(SquareIndex(d.x, d.y)), expected == Outcome::kFive ? 1 : 0);
-          EXPECT_EQ(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)), forbidden);
+          for (int symmetry = 0; symmetry < 8; ++symmetry) {
+            const Drawing turned = Draw(c, side, symmetry);
+            LayForMover(turned.cells, mover);
+            EXPECT_EQ(GameWon(SquareIndex(turned.x, turned.y)), expected == Outcome::kFive ? 1 : 0)
+                << "symmetry " << symmetry;
+            EXPECT_EQ(Tessel_IsForbidden(int16_t(turned.x), int16_t(turned.y)), forbidden)
+                << "symmetry " << symmetry;
+          }
         }
       }
     }
@@ -132,6 +139,7 @@ TEST(Referee, VerdictsUnderEveryRule) {
   Tessel_SetRule(::Rule::kFreestyle);
   ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
+
 // White has O O O O with its one five square F, closed at the other end.
 // F is a double three for black, so under renju black cannot block there: F
 // loses at once and a move elsewhere is no fault, the game being lost either
