@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/data_file.h"
 #include "tools/harness/manager.h"
 
 namespace {
@@ -139,27 +140,12 @@ class Logs {
 
 const TimeControl kOneSecond = {"1 s per move", 1000, 0};
 
-// What Piskvork sends after START or RESTART and its OK, before the request.
-std::vector<std::string> StartLines(int rule) {
-  return {"INFO max_memory 83886080",
-          "INFO timeout_match 0",
-          "INFO timeout_turn 1000",
-          "INFO game_type 1",
-          "INFO rule " + std::to_string(rule),
-          "INFO time_left 2147483647"};
-}
-
-std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 // Two games in the same processes. Continuous freestyle: black's fifth stone
 // across row 0 completes a line; each engine's next request restarts it and
 // sends the whole board, the line as 3s and the rest numbered for it, and
 // TURN follows. Continuous renju: black's double three at (7,7) is a foul;
 // white gets TURN with it as Piskvork sends, black the board with it as a 3.
+// The lines each engine is sent are in tests/data/piskvork_continuous.txt.
 TEST(ContinuousGame, ManagerSendsWhatPiskvorkSends) {
   Logs logs;
   ManagedEngine black(RecordingEngine(logs.path(0), {"0,0", "1,0", "2,0", "3,0", "4,0", "7,7",
@@ -182,35 +168,10 @@ TEST(ContinuousGame, ManagerSendsWhatPiskvorkSends) {
   EXPECT_EQ(renju.replies, 12);
   EXPECT_TRUE(black.End() && white.End());
 
-  const auto turn = [](const char* square) {
-    return std::vector<std::string>{"INFO time_left 2147483647", std::string("TURN ") + square};
-  };
-  // clang-format off
-  const std::vector<std::string> blackSent = Join({
-      {"START 15"}, StartLines(2), {"BEGIN"},
-      turn("0,14"), turn("2,14"), turn("4,14"), turn("6,14"),
-      {"RESTART"}, StartLines(2),
-      {"BOARD", "0,0,3", "0,14,2", "1,0,3", "2,14,2", "2,0,3", "4,14,2", "3,0,3", "6,14,2",
-       "4,0,3", "8,14,2", "DONE"},
-      {"RESTART"}, StartLines(6), {"BEGIN"},
-      turn("0,0"), turn("0,2"), turn("0,4"), turn("0,6"),
-      {"RESTART"}, StartLines(6),
-      {"BOARD", "7,5,1", "0,0,2", "7,6,1", "0,2,2", "5,7,1", "0,4,2", "6,7,1", "0,6,2", "7,7,3",
-       "0,8,2", "DONE"},
-      {"END"}});
-  const std::vector<std::string> whiteSent = Join({
-      {"START 15"}, StartLines(2), {"TURN 0,0"},
-      turn("1,0"), turn("2,0"), turn("3,0"),
-      {"RESTART"}, StartLines(2),
-      {"BOARD", "0,0,3", "0,14,1", "1,0,3", "2,14,1", "2,0,3", "4,14,1", "3,0,3", "6,14,1",
-       "4,0,3", "DONE"},
-      turn("7,7"),
-      {"RESTART"}, StartLines(6), {"TURN 7,5"},
-      turn("7,6"), turn("5,7"), turn("6,7"), turn("7,7"), turn("14,14"),
-      {"END"}});
-  // clang-format on
-  EXPECT_EQ(logs.Lines(0), blackSent);
-  EXPECT_EQ(logs.Lines(1), whiteSent);
+  const std::vector<DataCase> sent = ReadCases("piskvork_continuous.txt");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(logs.Lines(0), sent[0].rows);
+  EXPECT_EQ(logs.Lines(1), sent[1].rows);
 }
 
 // Scripted games with one kind of fault each, judged on every move. Faults of
