@@ -174,66 +174,40 @@ TEST(ContinuousGame, ManagerSendsWhatPiskvorkSends) {
   EXPECT_EQ(logs.Lines(1), sent[1].rows);
 }
 
-// Scripted games with one kind of fault each, judged on every move. Faults of
-// the game (a forbidden move, a five missed or left open) are recorded and the
-// game goes on to its end, as Piskvork plays on; faults of the protocol (an
-// illegal move, a line that is not a move, ERROR among them, a line nobody
-// asked for, no reply in time) end it. MESSAGE and DEBUG lines, asked or not,
-// are passed over as Piskvork passes them.
+// The replies of a row of continuous_faults.txt: " | " between replies, \n
+// between the lines of one.
+std::vector<std::string> ScriptOf(const std::string& row, size_t from) {
+  std::vector<std::string> replies;
+  std::string text = row.substr(from) + " | ";
+  for (size_t bar; (bar = text.find(" | ")) != std::string::npos; text.erase(0, bar + 3)) {
+    std::string& reply = replies.emplace_back();
+    for (size_t i = 0; i < bar; ++i) reply += text.compare(i, 2, "\\n") == 0 ? (++i, '\n') : text[i];
+  }
+  return replies;
+}
+
+// Scripted games with one kind of fault each, judged on every move
+// (continuous_faults.txt). Faults of the game (a forbidden move, a five missed
+// or left open) are recorded and the game goes on to its end, as Piskvork
+// plays on; faults of the protocol (an illegal move, a line that is not a
+// move, ERROR among them, a line nobody asked for, no reply in time) end it.
 TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
-  struct Case {
-    const char* name;
-    Rule rule;
-    std::vector<std::string> black, white;
-    std::vector<std::string> faults;
-    int replies;            // judged sound
-    int32_t turnMs = 1000;  // with no tolerance
-  };
-  // Black builds an open four 1,0 .. 4,0 while white plays apart along row
-  // 14, then blocks it at 0,0: black's five is at 5,0.
-  const std::vector<std::string> four = {"1,0", "2,0", "3,0", "4,0"};
-  const std::vector<std::string> apart = {"0,14", "2,14", "4,14", "0,0"};
-  const auto then = [](std::vector<std::string> moves, std::vector<std::string> more) {
-    moves.insert(moves.end(), more.begin(), more.end());
-    return moves;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"a sound game", Rule::kFreestyle, then(four, {"5,0"}), then(apart, {"11,11"}), {}, 10},
-      {"a five missed, then left open, then made", Rule::kFreestyle,
-       then(four, {"9,9", "5,0"}), then(apart, {"11,11"}),
-       {"move 9 of player 1, 9,9: misses a five", "move 10 of player 2, 11,11: leaves a five open"},
-       10},
-      {"a forbidden move", Rule::kRenju, {"7,5", "7,6", "5,7", "6,7", "7,7"},
-       {"0,0", "0,2", "0,4", "0,6", "0,8"}, {"move 9 of player 1, 7,7: forbidden"}, 10},
-      {"an illegal move", Rule::kFreestyle, {"7,7", "0,14"}, apart,
-       {"move 3 of player 1, 0,14: illegal"}, 2},
-      {"an ERROR line", Rule::kFreestyle, {"7,7", "ERROR something went wrong"}, apart,
-       {"move 3 of player 1, ERROR something went wrong: not a move"}, 2},
-      {"a line that is not a move", Rule::kFreestyle, {"7,7", "OK"}, apart,
-       {"move 3 of player 1, OK: not a move"}, 2},
-      {"a second move nobody asked for", Rule::kFreestyle, {"7,7", "1,0\n2,0", "3,0"}, apart,
-       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"}, 4},
-      {"a line after the last move", Rule::kFreestyle, then(four, {"5,0\n6,6"}),
-       then(apart, {"11,11"}), {"after the game, engine 1: a line nobody asked for, 6,6"}, 10},
-      {"no reply in time", Rule::kFreestyle, {"7,7", "slow 1,0"}, apart,
-       {"move 3 of player 1, no reply: no reply within 50 ms"}, 2, 50},
-      {"MESSAGE and DEBUG lines", Rule::kFreestyle,
-       {"MESSAGE thinking\n1,0", "2,0\nDEBUG after the move", "message lower case\n3,0",
-        "DEBUG x\n\n4,0", "5,0"},
-       then(apart, {"11,11"}), {}, 10},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
+  for (const DataCase& c : ReadCases("continuous_faults.txt")) {
     SCOPED_TRACE(c.name);
+    std::vector<std::string> scripts[2], faults;
+    for (const std::string& row : c.rows) {
+      if (row.starts_with("black ")) scripts[0] = ScriptOf(row, 6);
+      if (row.starts_with("white ")) scripts[1] = ScriptOf(row, 6);
+      if (row.starts_with("fault ")) faults.push_back(row.substr(6));
+    }
     Logs logs;
-    ManagedEngine black(RecordingEngine(logs.path(0), c.black));
-    ManagedEngine white(RecordingEngine(logs.path(1), c.white));
+    ManagedEngine black(RecordingEngine(logs.path(0), scripts[0]));
+    ManagedEngine white(RecordingEngine(logs.path(1), scripts[1]));
     ManagedEngine* engines[2] = {&black, &white};
-    const ContinuousResult result =
-        PlayContinuousGame(engines, {}, 15, {"per move", c.turnMs, 0}, 0, c.rule, 10);
-    EXPECT_EQ(result.faults, c.faults);
-    EXPECT_EQ(result.replies, c.replies);
+    const ContinuousResult result = PlayContinuousGame(
+        engines, {}, 15, {"per move", c.Int("turn_ms"), 0}, 0, static_cast<Rule>(c.Int("rule")), 10);
+    EXPECT_EQ(result.faults, faults);
+    EXPECT_EQ(result.replies, c.Int("replies"));
   }
 }
 
