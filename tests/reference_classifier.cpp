@@ -1,55 +1,110 @@
 #include "tests/reference_classifier.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <initializer_list>
+#include <utility>
+
 #include "tests/squares.h"
 
 namespace reference {
 
-// Written from +5 to -5 along the line; the middle character is the square.
-const PatternEntry kPatterns[52] = {
-    {"x1111_xxxxx", 9}, {"xx111_1xxxx", 9}, {"xxx11_11xxx", 9}, {"xxxx1_111xx", 9},
-    {"xxxxx_1111x", 9}, {"x.111_.xxxx", 8}, {"xx.11_1.xxx", 8}, {"xxx.1_11.xx", 8},
-    {"xxxx._111.x", 8}, {"x111._xxxxx", 7}, {"x11.1_xxxxx", 7}, {"x1.11_xxxxx", 7},
-    {"x.111_xxxxx", 7}, {"xx111_.xxxx", 7}, {"xx11._1xxxx", 7}, {"xx1.1_1xxxx", 7},
-    {"xx.11_1xxxx", 7}, {"xxx11_1.xxx", 7}, {"xxx11_.1xxx", 7}, {"xxx1._11xxx", 7},
-    {"xxx.1_11xxx", 7}, {"xxxx1_11.xx", 7}, {"xxxx1_1.1xx", 7}, {"xxxx1_.11xx", 7},
-    {"xxxx._111xx", 7}, {"xxxxx_111.x", 7}, {"xxxxx_11.1x", 7}, {"xxxxx_1.11x", 7},
-    {"xxxxx_.111x", 7}, {"x..11_.xxxx", 6}, {"xx.11_..xxx", 6}, {"xx..1_1.xxx", 6},
-    {"xxx.1_1..xx", 6}, {"xxx.._11.xx", 6}, {"xxxx._11..x", 6}, {"x.11._.xxxx", 5},
-    {"x.1.1_.xxxx", 5}, {"xx.1._1.xxx", 5}, {"xxx.1_.1.xx", 5}, {"xxxx._1.1.x", 5},
-    {"xxxx._.11.x", 5}, {"x...1_.xxxx", 4}, {"xx..1_..xxx", 4}, {"xxx.._1..xx", 4},
-    {"xxxx._1...x", 4}, {"x..1._.xxxx", 3}, {"xx.1._..xxx", 3}, {"xxx.._.1.xx", 3},
-    {"xxxx._.1..x", 3}, {"x.1.._.xxxx", 2}, {"xxxx._..1.x", 2}, {"x...._....x", 1},
+namespace {
+
+// One player's view of the line through a square: the square itself at 5,
+// the squares up to five steps away on either side at 0..4 and 6..10.
+struct Line {
+  enum Cell : uint8_t { kOwn, kFree, kOpponent, kEdge };  // kEdge: border or blocked
+  Cell cell[11];
+  bool exactFive, caro;
+
+  Cell At(int p) const { return p < 0 || p > 10 ? kFree : cell[p]; }  // beyond: not looked at
+  // The row of own stones through the square: its length, and whether the
+  // opponent closes both its ends.
+  std::pair<int, bool> Run() const {
+    int first = 5, last = 5;
+    while (At(first - 1) == kOwn) --first;
+    while (At(last + 1) == kOwn) ++last;
+    return {last - first + 1, At(first - 1) == kOpponent && At(last + 1) == kOpponent};
+  }
+  // Five or more in a row, or exactly five; under caro not five closed at
+  // both ends by the opponent.
+  bool Five() const {
+    const auto [length, closed] = Run();
+    return length >= 5 && !(exactFive && length > 5) && !(caro && length == 5 && closed);
+  }
+  // The empty squares within four steps where one more own stone passes
+  // `test`, as bits of their positions.
+  template <class Test>
+  uint32_t SquaresWhere(Test test) {
+    uint32_t squares = 0;
+    for (int p = 1; p <= 9; ++p) {
+      if (cell[p] != kFree) continue;
+      cell[p] = kOwn;
+      if (test()) squares |= 1u << p;
+      cell[p] = kFree;
+    }
+    return squares;
+  }
+  uint32_t FiveSquares() {
+    return SquaresWhere([this] { return Five(); });
+  }
+  // A straight four: two five squares, one at each end of the same four.
+  bool StraightFour() {
+    const uint32_t fives = FiveSquares();
+    return (fives & fives >> 5) != 0;
+  }
+  uint32_t StraightFourSquares() {
+    return SquaresWhere([this] { return !Five() && StraightFour(); });
+  }
+  // A two is a shape: the square and the own stone on `other` alone in the
+  // window of six squares from `first`, both ends empty; under exact five
+  // no own stone just beyond the window. An open two (the stones side by
+  // side) also wants two of the window's squares beyond the other stone.
+  bool Two(int first, int other) const {
+    const int last = first + 5;
+    if (cell[other] != kOwn || std::min(5, other) <= first || std::max(5, other) >= last) return false;
+    for (int p = first; p <= last; ++p)
+      if (p != 5 && p != other && cell[p] != kFree) return false;
+    if (exactFive && (At(first - 1) == kOwn || At(last + 1) == kOwn)) return false;
+    return std::abs(other - 5) > 1 || (other < 5 ? other - first : last - other) >= 2;
+  }
 };
 
-// The first pattern that fits: position p < 5 reads slot p, p > 5 slot p - 1;
-// '1' wants an own stone, '.' an empty square, 'x' takes anything. Guards on
-// the squares just beyond a pattern's tested span, by the rule: exact five
-// wants no own stone on either when the span covers at most six squares;
-// caro wants the two not both the opponent's when it covers five.
+// What the stone on the square makes in the line, from five (9) down to an
+// open single (1), tried stone by stone as a referee would.
+int CategoryOf(Line& line) {
+  if (line.Five()) return 9;
+  if (line.FiveSquares() != 0) return line.StraightFour() ? 8 : 7;
+  // A three: one more stone makes a straight four; open (6) when its stones
+  // are three in a row, split (5) otherwise.
+  if (line.StraightFourSquares() != 0) return line.Run().first == 3 ? 6 : 5;
+  for (int step = 1; step <= 3; ++step)
+    for (int other : {5 - step, 5 + step})
+      for (int first = 1; first <= 4; ++first)
+        if (line.Two(first, other)) return 5 - step;  // open, split or wide
+  for (int p = 1; p <= 9; ++p)
+    if (p != 5 && line.cell[p] != Line::kFree) return 0;
+  return 1;  // an open single: the four squares on each side are empty
+}
+
+}  // namespace
+
+// Under exact five (and for player 1 under renju) a five is exactly five in
+// a row; under caro a five closed at both ends by the opponent is none.
 int LineCategory(uint32_t code, int player, Rule rule) {
-  auto symbolAt = [code](int p) {  // off the eleven positions: empty
-    return p < 0 || p > 10 ? 0u : code >> (2 * (p < 5 ? p : p - 1)) & 3;
-  };
-  const bool exactFive = rule == Rule::kExactFive || rule == Rule::kCaroExactFive ||
-                         (rule == Rule::kRenju && player == 1);
-  const bool caro = rule == Rule::kCaro || rule == Rule::kCaroExactFive;
-  const uint32_t own = uint32_t(player), opponent = uint32_t(3 - player);
-  for (const PatternEntry& entry : kPatterns) {
-    bool fits = true;
-    int first = -1, last = -1;  // the tested span, the square itself included
-    for (int p = 0; p < 11 && fits; ++p) {
-      if (entry.text[p] == 'x') continue;
-      if (first < 0) first = p;
-      last = p;
-      if (p != 5) fits = symbolAt(p) == (entry.text[p] == '1' ? own : 0u);
-    }
-    if (fits && exactFive && last - first < 6)
-      fits = symbolAt(first - 1) != own && symbolAt(last + 1) != own;
-    if (fits && caro && last - first == 4)
-      fits = symbolAt(first - 1) != opponent || symbolAt(last + 1) != opponent;
-    if (fits) return entry.category;
+  Line line;
+  line.exactFive = rule == Rule::kExactFive || rule == Rule::kCaroExactFive ||
+                   (rule == Rule::kRenju && player == 1);
+  line.caro = rule == Rule::kCaro || rule == Rule::kCaroExactFive;
+  for (int p = 0; p < 11; ++p) {
+    const uint32_t symbol = p == 5 ? uint32_t(player) : code >> (2 * (p < 5 ? p : p - 1)) & 3;
+    line.cell[p] = symbol == 0                ? Line::kFree
+                   : symbol == uint32_t(player) ? Line::kOwn
+                   : symbol == 3                ? Line::kEdge
+                                                : Line::kOpponent;
   }
-  return 0;
+  return CategoryOf(line);
 }
 
 int MoveCategory(const int lineCategory[4]) {

@@ -12,12 +12,6 @@ namespace reference {
 
 constexpr int kOccupied = 17;  // list of a square with a stone on it
 
-struct PatternEntry {
-  const char* text;
-  int category;
-};
-extern const PatternEntry kPatterns[52];
-
 struct Position {  // filled in for the playable squares only
   uint32_t pattern[kBoardCells][4];      // neighbourhood code per direction (empty squares)
   uint32_t lineCategories[kBoardCells];  // packed like lineCategoryAllDir (empty squares)
@@ -27,10 +21,9 @@ struct Position {  // filled in for the playable squares only
   int stones;
 };
 
-// 0..9 for player 1 or 2 under the rule. Under exact five (and for player 1
-// under renju) a pattern whose tested span covers at most six squares also
-// wants no own stone just beyond either end; under caro one that covers five
-// wants those two squares not both the opponent's.
+// 0..9 for player 1 or 2 under the rule: what a stone of the player on the
+// square makes along the line of the neighbourhood code, judged by trying
+// stones from the definitions of a five, a four, a three and a two.
 int LineCategory(uint32_t code, int player, Rule rule = Rule::kFreestyle);
 int MoveCategory(const int lineCategory[4]);  // 0..16
 int64_t Weight(int category);                 // what one player-1 node adds to the value

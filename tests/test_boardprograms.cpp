@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/data_file.h"
 #include "tools/harness/manager.h"
 
 namespace {
@@ -21,9 +22,6 @@ using Lines = std::vector<std::string>;
 
 const std::string kAbout(kAboutLine);
 const std::string kMove = "<move>";  // any move
-const std::string kParameterErrorLine = "ERROR wrong or missing command parameter";
-const std::string kRuleWarning =
-    "MESSAGE unsupported rule, Tessel plays freestyle: five or more in a row wins";
 // Settings of Yixin-Board's default level: no time limit at all.
 const std::string kUnlimited =
     "INFO timeout_turn 2000000\nINFO timeout_match 100000000\nINFO time_left 100000000\n"
@@ -79,89 +77,26 @@ class BoardProgramSession {
   EngineProcess engine_;
 };
 
-TEST(Piskvork, SettingsAreNeverAnsweredAndTheRuleWarningGoesWithTheNextMove) {
-  BoardProgramSession piskvork;
-  // Every setting of a default set-up, the data folder among them.
-  piskvork.Expect(
-      "START 20\nINFO timeout_match 180000\nINFO timeout_turn 300\nINFO max_memory 83886080\n"
-      "INFO game_type 1\nINFO rule 0\nINFO folder C:\\Program Files\\piskvork\\data\n"
-      "INFO time_left 180000\nINFO unknown_key 1\nBEGIN",
-      {"OK", kMove});
-  // A rule that Tessel does not play (renju and caro at once, a bit it does
-  // not know): once per change of the setting, a MESSAGE before the move.
-  piskvork.Expect("INFO rule 12\nINFO time_left 170000\nBEST 1", {kRuleWarning, kMove});
-  piskvork.Expect("START 20\nINFO rule 12\nBEGIN", {"OK", kMove});
-  piskvork.Expect("INFO rule 16\nINFO timeout_turn 300\nTURN 19,0", {kRuleWarning, kMove});
-  piskvork.Expect("INFO rule 28\nINFO rule 0\nTURN 0,19", {kMove});
-  piskvork.Expect("INFO rule 14\nBOARD\n1,1,1\n2,2,2\nDONE", {kRuleWarning, kMove});
-  // Renju and caro are played as such, without a word.
-  for (const char* rule : {"4", "6", "8", "9"})
-    piskvork.Expect(std::string("INFO rule ") + rule + "\nBEST 1", {kMove});
-}
-
-TEST(Piskvork, ContinuousGameBlocksSquaresForBothPlayers) {
-  BoardProgramSession piskvork;
-  // The engine's four on row 2 is closed by a square owned by nobody, so it
-  // must block the opponent's open-ended four on row 4.
-  const std::string position =
-      "BOARD\n0,2,1\n0,4,2\n1,2,1\n1,4,2\n2,2,1\n2,4,2\n3,2,1\n4,2,3\n3,4,2\n9,9,3\nDONE";
-  piskvork.Expect("START 20\n" + position, {"OK", "4,4"});
-  // Blocked squares are occupied for every command, and stay after a take-back.
-  piskvork.Expect("TURN 4,2\nPUT 9,9,1\nPLAY 4,2\nTAKEBACK 4,2",
-                  {"ERROR square is occupied", "ERROR square is occupied",
-                   "ERROR square is occupied", "ERROR square is empty"});
-  // Taking back an earlier stone replays the game on the same blocked squares:
-  // the engine's four is still closed and the opponent's open again.
-  piskvork.Expect("PLAY 10,10\nTAKEBACK 4,4\nBEST 1\nTURN 4,2",
-                  {"OK", "4,4", "ERROR square is occupied"});
-  // A new game clears them.
-  piskvork.Expect("RESTART\nPLAY 4,2\nSTART 20\nPLAY 9,9", {"OK", "OK"});
-  // On a small board of blocked squares the engine plays the free ones and
-  // knows when none is left.
-  std::string almostFull = "START 5\nBOARD\n";
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x)
-      if (x + y != 1) almostFull += std::to_string(x) + "," + std::to_string(y) + ",3\n";
-  piskvork.Expect(almostFull + "0,1,2\nDONE\nBEST 1\nBEGIN",
-                  {"OK", "1,0", "ERROR board is full", "ERROR board is full"});
-}
-
-TEST(YixinBoard, StartUpUndoAndPositionsWithoutAnErrorLine) {
-  BoardProgramSession yixin;
-  yixin.Expect(
-      "info show_detail 0\nyxshowinfo\nSTART 15 15\nINFO max_node -1\nINFO timeout_match 0\n"
-      "INFO time_left 2147483647\nINFO timeout_turn 300\nINFO max_depth 225\n"
-      "INFO time_increment 0\nINFO caution_factor 1\nINFO thread_num 1\nINFO hash_size 0\n"
-      "INFO pondering 0\nINFO vcthread 0\nINFO rule 0\nstart 15 15\nyxboard\ndone\n"
-      "yxshowforbid\ninfo usedatabase 1\nyxquerydatabaseallt\ndone\nyxhashclear\nyxstop",
-      {"OK", "OK", "FORBID ."});
-  // Undo: a position, no answer, then the human's move on it. The side to move
-  // is labelled 1; after an even or an odd number of stones the engine, the
-  // other side, completes its five on row 14.
-  for (const Stones& stones : {Probe(), Probe({{9, 9}})}) {
-    yixin.Expect("start 15 15\n" + YxPosition("yxboard", stones) + "\nyxshowforbid",
-                 {"OK", "FORBID ."});
-    yixin.Expect("turn 7,7", {"4,14"});
+// The sessions of board_programs.txt, each in one process.
+TEST(BoardPrograms, Sessions) {
+  for (const DataCase& c : ReadCases("board_programs.txt")) {
+    SCOPED_TRACE(c.name);
+    BoardProgramSession session;
+    std::string lines;
+    Lines replies;
+    const auto expect = [&] {
+      if (!lines.empty()) session.Expect(lines.substr(0, lines.size() - 1), replies);
+      lines.clear();
+      replies.clear();
+    };
+    for (const std::string& row : c.rows) {
+      if (row.starts_with('>') && !replies.empty()) expect();
+      const std::string text = row.size() > 2 ? row.substr(2) : "";
+      if (row.starts_with('>')) lines += text + "\n";
+      if (row.starts_with('<')) replies.push_back(text);
+    }
+    expect();
   }
-  // Multi-PV: the best move of the side to move, put nowhere.
-  yixin.Expect("start 15 15\n" + YxPosition("yxboard", Probe()) + "\nyxnbest 3\nyxnbest 2",
-               {"OK", "4,0", "4,0"});
-  // A board that is not square.
-  yixin.Expect("start 15 10\nturn 14,9\nturn 15,9",
-               {"OK", kMove, "ERROR wrong or missing command parameter"});
-}
-
-TEST(YixinBoard, DatabaseBlocksAreReadAndDropped) {
-  BoardProgramSession yixin;
-  yixin.Expect(
-      "yxquerydatabaseallt\n7,7\n8,8\ndone\nyxquerydatabaseone\n7,7\ndone\nyxblock\n3,3\nDONE\n"
-      "yxblockundo\n3,3\ndone\nyxquerydatabaseall\n\ndone\nyxdeletedatabaseall wl\n1,2\ndone",
-      {});
-  // A list that lacks its done gives the next command back.
-  yixin.Expect("yxblockpath\n3,3\nSTART 15", {"OK"});
-  // A query block sent while the engine thinks is kept, and dropped, after the answer.
-  yixin.Expect("INFO timeout_turn 300\nbegin\nyxquerydatabaseallt\n7,7\ndone\nyxnosuchcommand 3",
-               {kMove, "ERROR unknown command"});
 }
 
 // A search that would run for minutes, with analysis lines on, is stopped the
@@ -223,57 +158,6 @@ TEST(BoardPrograms, OneRealtimeLinePerCompletedIteration) {
     EXPECT_NE(line->find(", depth=" + std::to_string(depth) + ","), std::string::npos) << *line;
     EXPECT_EQ(engine.ReadLine(), marks.back());
   }
-}
-
-// Piskvork's continuous game sends the stones of completed lines and of fouls
-// as 3s. They were played and keep their turns, so the count of all stones
-// tells whose turn it is, whatever the 1s and 2s count: here ten stones, so
-// the engine is black, holds an open four in column 7 and completes it.
-TEST(Piskvork, ContinuousGameColoursFollowTheCountOfAllStones) {
-  const std::string position =
-      "BOARD\n7,3,1\n0,0,3\n7,4,1\n1,0,3\n7,5,1\n2,0,3\n7,6,1\n3,0,3\n12,12,1\n4,0,3\nDONE";
-  for (const char* rule : {"2", "3", "6", "10", "11"}) {
-    EngineProcess piskvork;
-    ASSERT_TRUE(piskvork.WriteLine(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") +
-                                   rule + "\n" + position));
-    EXPECT_EQ(piskvork.ReadLine(), "OK");
-    const std::string answer = piskvork.ReadLine().value_or("(no reply)");
-    EXPECT_TRUE(answer == "7,2" || answer == "7,7") << "rule " << rule << ": " << answer;
-  }
-}
-
-// Yixin-Board's positions hold the same 3s: black's double three at 7,7 is
-// forbidden exactly when the count of all stones makes black the side to move.
-TEST(YixinBoard, BlockedStonesCountForWhoseTurnItIs) {
-  BoardProgramSession yixin;
-  const std::string stones = "yxboard\n5,7,1\n6,7,1\n7,5,1\n7,6,1\n0,14,2\n1,14,2\n3,14,2\n";
-  yixin.Expect("yxshowinfo\nINFO rule 2\nstart 15", {"OK"});
-  for (const auto& [blocked, forbid] :
-       {std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n", "FORBID 0707."},
-        std::pair{"0,0,3\n1,0,3\n2,0,3\n3,0,3\n", "FORBID ."}})
-    yixin.Expect(stones + blocked + "done\nyxshowforbid", {forbid});
-}
-
-// The comment box sends its whole text on every keystroke, line breaks as
-// typed, " and \ escaped, then the position's moves: nothing inside the quotes
-// is a command, however long its lines. A text that never closes ends at a
-// DONE of its own with one error line.
-TEST(YixinBoard, CommentTextsAreReadWholeAndNeverRun) {
-  const std::string longLine(300, 'a');
-  const std::vector<std::pair<std::string, Lines>> cases = {
-      {"yxedittextdatabase \"Opening\nend \"done", {}},
-      {"yxedittextdatabase \"Plan\nbegin \"7,7\n6,8\ndone", {}},
-      {"yxedittextdatabase \"" + longLine + "\nturn 1,1\nDONE \\\"quoted\\\" \\\\\n" + longLine +
-           "\"7,7\n6,8\ndone",
-       {}},
-      {"yxedittextdatabase \"\"done", {}},
-      {"yxedittextdatabase \"ends in a backslash \\\\\"done", {}},
-      {"yxedittextdatabase \"never closed\nbegin\ndone", {kParameterErrorLine}},
-  };
-  BoardProgramSession yixin;
-  yixin.Expect("start 15\nyxboard\n7,7,1\n6,8,2\ndone", {"OK"});
-  for (const auto& [lines, replies] : cases) yixin.Expect(lines, replies);
-  yixin.Expect("yxnbest 1", {kMove});
 }
 
 // Typed while the engine thinks, a comment's lines wait with it: the search
@@ -343,6 +227,29 @@ TEST(YixinBoard, EngineAgainstItselfThroughBoardBlocks) {
     outcome = referee.Play(x, y);
   }
   EXPECT_GT(referee.stones().size(), 8u);
+}
+
+// A decided value counts the winner's moves up to the deepest ply searched,
+// the side to move playing plies 0, 2, 4... and its opponent 1, 3, 5...: the
+// side to move here is lost against a three beside a two, and the search
+// reaches an even ply, where a count one too high would show.
+TEST(YixinBoard, ALossCountsTheOpponentsMovesUpToTheDeepestPly) {
+  EngineProcess engine;
+  ASSERT_TRUE(engine.WriteLine(
+      "INFO show_detail 2\nINFO max_depth 2\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
+      "start 15\nyxboard\n5,5,1\n7,10,2\n6,8,2\n9,6,1\n8,10,2\n5,10,2\n8,6,1\ndone\nbest 1"));
+  std::string selDepth, eval;
+  int x, y;
+  for (std::optional<std::string> line; (line = engine.ReadLine()) && !ParseMoveReply(*line, &x, &y);) {
+    if (line->starts_with("INFO SELDEPTH ")) selDepth = line->substr(14);
+    if (line->starts_with("INFO EVAL ")) eval = line->substr(10);
+  }
+  ASSERT_TRUE(eval.starts_with("-M") && !selDepth.empty()) << eval;
+  const int deepest = std::stoi(selDepth);
+  EXPECT_EQ(deepest % 2, 0) << "the position no longer reaches an even ply";
+  int opponentMoves = 0;
+  for (int ply = 0; ply <= deepest; ++ply) opponentMoves += ply % 2;
+  EXPECT_EQ(eval, "-M" + std::to_string(opponentMoves));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/data_file.h"
 #include "tools/harness/manager.h"
 
 namespace {
@@ -139,27 +140,12 @@ class Logs {
 
 const TimeControl kOneSecond = {"1 s per move", 1000, 0};
 
-// What Piskvork sends after START or RESTART and its OK, before the request.
-std::vector<std::string> StartLines(int rule) {
-  return {"INFO max_memory 83886080",
-          "INFO timeout_match 0",
-          "INFO timeout_turn 1000",
-          "INFO game_type 1",
-          "INFO rule " + std::to_string(rule),
-          "INFO time_left 2147483647"};
-}
-
-std::vector<std::string> Join(std::vector<std::vector<std::string>> parts) {
-  std::vector<std::string> all;
-  for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 // Two games in the same processes. Continuous freestyle: black's fifth stone
 // across row 0 completes a line; each engine's next request restarts it and
 // sends the whole board, the line as 3s and the rest numbered for it, and
 // TURN follows. Continuous renju: black's double three at (7,7) is a foul;
 // white gets TURN with it as Piskvork sends, black the board with it as a 3.
+// The lines each engine is sent are in tests/data/piskvork_continuous.txt.
 TEST(ContinuousGame, ManagerSendsWhatPiskvorkSends) {
   Logs logs;
   ManagedEngine black(RecordingEngine(logs.path(0), {"0,0", "1,0", "2,0", "3,0", "4,0", "7,7",
@@ -182,97 +168,46 @@ TEST(ContinuousGame, ManagerSendsWhatPiskvorkSends) {
   EXPECT_EQ(renju.replies, 12);
   EXPECT_TRUE(black.End() && white.End());
 
-  const auto turn = [](const char* square) {
-    return std::vector<std::string>{"INFO time_left 2147483647", std::string("TURN ") + square};
-  };
-  // clang-format off
-  const std::vector<std::string> blackSent = Join({
-      {"START 15"}, StartLines(2), {"BEGIN"},
-      turn("0,14"), turn("2,14"), turn("4,14"), turn("6,14"),
-      {"RESTART"}, StartLines(2),
-      {"BOARD", "0,0,3", "0,14,2", "1,0,3", "2,14,2", "2,0,3", "4,14,2", "3,0,3", "6,14,2",
-       "4,0,3", "8,14,2", "DONE"},
-      {"RESTART"}, StartLines(6), {"BEGIN"},
-      turn("0,0"), turn("0,2"), turn("0,4"), turn("0,6"),
-      {"RESTART"}, StartLines(6),
-      {"BOARD", "7,5,1", "0,0,2", "7,6,1", "0,2,2", "5,7,1", "0,4,2", "6,7,1", "0,6,2", "7,7,3",
-       "0,8,2", "DONE"},
-      {"END"}});
-  const std::vector<std::string> whiteSent = Join({
-      {"START 15"}, StartLines(2), {"TURN 0,0"},
-      turn("1,0"), turn("2,0"), turn("3,0"),
-      {"RESTART"}, StartLines(2),
-      {"BOARD", "0,0,3", "0,14,1", "1,0,3", "2,14,1", "2,0,3", "4,14,1", "3,0,3", "6,14,1",
-       "4,0,3", "DONE"},
-      turn("7,7"),
-      {"RESTART"}, StartLines(6), {"TURN 7,5"},
-      turn("7,6"), turn("5,7"), turn("6,7"), turn("7,7"), turn("14,14"),
-      {"END"}});
-  // clang-format on
-  EXPECT_EQ(logs.Lines(0), blackSent);
-  EXPECT_EQ(logs.Lines(1), whiteSent);
+  const std::vector<DataCase> sent = ReadCases("piskvork_continuous.txt");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(logs.Lines(0), sent[0].rows);
+  EXPECT_EQ(logs.Lines(1), sent[1].rows);
 }
 
-// Scripted games with one kind of fault each, judged on every move. Faults of
-// the game (a forbidden move, a five missed or left open) are recorded and the
-// game goes on to its end, as Piskvork plays on; faults of the protocol (an
-// illegal move, a line that is not a move, ERROR among them, a line nobody
-// asked for, no reply in time) end it. MESSAGE and DEBUG lines, asked or not,
-// are passed over as Piskvork passes them.
+// The replies of a row of continuous_faults.txt: " | " between replies, \n
+// between the lines of one.
+std::vector<std::string> ScriptOf(const std::string& row, size_t from) {
+  std::vector<std::string> replies;
+  std::string text = row.substr(from) + " | ";
+  for (size_t bar; (bar = text.find(" | ")) != std::string::npos; text.erase(0, bar + 3)) {
+    std::string& reply = replies.emplace_back();
+    for (size_t i = 0; i < bar; ++i) reply += text.compare(i, 2, "\\n") == 0 ? (++i, '\n') : text[i];
+  }
+  return replies;
+}
+
+// Scripted games with one kind of fault each, judged on every move
+// (continuous_faults.txt). Faults of the game (a forbidden move, a five missed
+// or left open) are recorded and the game goes on to its end, as Piskvork
+// plays on; faults of the protocol (an illegal move, a line that is not a
+// move, ERROR among them, a line nobody asked for, no reply in time) end it.
 TEST(ContinuousGame, FaultsAreJudgedOnEveryMove) {
-  struct Case {
-    const char* name;
-    Rule rule;
-    std::vector<std::string> black, white;
-    std::vector<std::string> faults;
-    int replies;            // judged sound
-    int32_t turnMs = 1000;  // with no tolerance
-  };
-  // Black builds an open four 1,0 .. 4,0 while white plays apart along row
-  // 14, then blocks it at 0,0: black's five is at 5,0.
-  const std::vector<std::string> four = {"1,0", "2,0", "3,0", "4,0"};
-  const std::vector<std::string> apart = {"0,14", "2,14", "4,14", "0,0"};
-  const auto then = [](std::vector<std::string> moves, std::vector<std::string> more) {
-    moves.insert(moves.end(), more.begin(), more.end());
-    return moves;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"a sound game", Rule::kFreestyle, then(four, {"5,0"}), then(apart, {"11,11"}), {}, 10},
-      {"a five missed, then left open, then made", Rule::kFreestyle,
-       then(four, {"9,9", "5,0"}), then(apart, {"11,11"}),
-       {"move 9 of player 1, 9,9: misses a five", "move 10 of player 2, 11,11: leaves a five open"},
-       10},
-      {"a forbidden move", Rule::kRenju, {"7,5", "7,6", "5,7", "6,7", "7,7"},
-       {"0,0", "0,2", "0,4", "0,6", "0,8"}, {"move 9 of player 1, 7,7: forbidden"}, 10},
-      {"an illegal move", Rule::kFreestyle, {"7,7", "0,14"}, apart,
-       {"move 3 of player 1, 0,14: illegal"}, 2},
-      {"an ERROR line", Rule::kFreestyle, {"7,7", "ERROR something went wrong"}, apart,
-       {"move 3 of player 1, ERROR something went wrong: not a move"}, 2},
-      {"a line that is not a move", Rule::kFreestyle, {"7,7", "OK"}, apart,
-       {"move 3 of player 1, OK: not a move"}, 2},
-      {"a second move nobody asked for", Rule::kFreestyle, {"7,7", "1,0\n2,0", "3,0"}, apart,
-       {"move 5 of player 1, 3,0: a line nobody asked for, 2,0"}, 4},
-      {"a line after the last move", Rule::kFreestyle, then(four, {"5,0\n6,6"}),
-       then(apart, {"11,11"}), {"after the game, engine 1: a line nobody asked for, 6,6"}, 10},
-      {"no reply in time", Rule::kFreestyle, {"7,7", "slow 1,0"}, apart,
-       {"move 3 of player 1, no reply: no reply within 50 ms"}, 2, 50},
-      {"MESSAGE and DEBUG lines", Rule::kFreestyle,
-       {"MESSAGE thinking\n1,0", "2,0\nDEBUG after the move", "message lower case\n3,0",
-        "DEBUG x\n\n4,0", "5,0"},
-       then(apart, {"11,11"}), {}, 10},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
+  for (const DataCase& c : ReadCases("continuous_faults.txt")) {
     SCOPED_TRACE(c.name);
+    std::vector<std::string> scripts[2], faults;
+    for (const std::string& row : c.rows) {
+      if (row.starts_with("black ")) scripts[0] = ScriptOf(row, 6);
+      if (row.starts_with("white ")) scripts[1] = ScriptOf(row, 6);
+      if (row.starts_with("fault ")) faults.push_back(row.substr(6));
+    }
     Logs logs;
-    ManagedEngine black(RecordingEngine(logs.path(0), c.black));
-    ManagedEngine white(RecordingEngine(logs.path(1), c.white));
+    ManagedEngine black(RecordingEngine(logs.path(0), scripts[0]));
+    ManagedEngine white(RecordingEngine(logs.path(1), scripts[1]));
     ManagedEngine* engines[2] = {&black, &white};
-    const ContinuousResult result =
-        PlayContinuousGame(engines, {}, 15, {"per move", c.turnMs, 0}, 0, c.rule, 10);
-    EXPECT_EQ(result.faults, c.faults);
-    EXPECT_EQ(result.replies, c.replies);
+    const ContinuousResult result = PlayContinuousGame(
+        engines, {}, 15, {"per move", c.Int("turn_ms"), 0}, 0, static_cast<Rule>(c.Int("rule")), 10);
+    EXPECT_EQ(result.faults, faults);
+    EXPECT_EQ(result.replies, c.Int("replies"));
   }
 }
 
@@ -318,10 +253,11 @@ std::vector<std::string> Replies(const std::string& input) {
   return r.lines;
 }
 
-// Positions of a continuous game as Piskvork sends them, 3s among the stones:
-// the engine is black exactly when the count of all stones, the 3s included,
-// is even, and every 1 is its own stone, whatever the counts of 1s and 2s.
-// Its own open four down x = 7 must be made five, at 7,2 or 7,7.
+// Positions of a continuous game as Piskvork sends them, 3s among the stones,
+// under every rule that a continuous game may have: the engine is black
+// exactly when the count of all stones, the 3s included, is even, and every 1
+// is its own stone, whatever the counts of 1s and 2s. Its own open four down
+// x = 7 must be made five, at 7,2 or 7,7.
 TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
   struct Case {
     const char* name;
@@ -334,7 +270,7 @@ TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
        "0,0,3\n1,0,3\n2,0,3\n3,0,3\n4,0,3\n12,12,2\n7,3,1\n12,13,2\n7,4,1\n7,5,1\n7,6,1\n"},
   };
   for (const Case& c : cases) {
-    for (const char* rule : {"2", "6"}) {
+    for (const char* rule : {"2", "3", "6", "10", "11"}) {
       SCOPED_TRACE(std::string(c.name) + ", INFO rule " + rule);
       const std::vector<std::string> lines =
           Replies(std::string("START 15\nINFO timeout_turn 1000\nINFO rule ") + rule + "\nBOARD\n" +
@@ -345,16 +281,18 @@ TEST(ContinuousGame, PositionsWithTakenOffStonesKeepTheirColours) {
   }
 }
 
-// The same counting in Yixin-Board's position block: black, to move with four
-// 1s, five 2s and five 3s, has a double three at 7,7, forbidden under renju
-// (Yixin-Board's rule 2).
+// The same counting in Yixin-Board's position block: black's double three at
+// 7,7 is forbidden under renju (Yixin-Board's rule 2) exactly when the count
+// of all stones, the 3s included, makes black the side to move.
 TEST(ContinuousGame, ForbiddenSquaresOfAPositionWithTakenOffStones) {
-  const std::string black = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n";
-  const std::string white = "0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
-  const std::string blocked = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n14,4,3\n";
-  EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + black + white + blocked +
-                    "done\nyxshowforbid"),
-            (std::vector<std::string>{"OK", "FORBID 0707."}));
+  const std::string stones = "5,7,1\n6,7,1\n7,5,1\n7,6,1\n0,14,2\n2,14,2\n4,14,2\n14,0,2\n14,2,2\n";
+  const std::string fourTakenOff = "10,0,3\n11,0,3\n12,0,3\n13,0,3\n";
+  for (const auto& [blocked, forbid] : {std::pair{fourTakenOff + "14,4,3\n", "FORBID 0707."},
+                                        std::pair{fourTakenOff, "FORBID ."}}) {
+    EXPECT_EQ(Replies("yxshowinfo\nSTART 15\nINFO rule 2\nyxboard\n" + stones + blocked +
+                      "done\nyxshowforbid"),
+              (std::vector<std::string>{"OK", forbid}));
+  }
 }
 
 // Tessel against itself in continuous games, each game's completed lines

@@ -91,7 +91,7 @@ TEST(IncrementalUpdate, FirstStonesAndTotalValueBeyondSixteenBits) {
   EXPECT_EQ(nbUndoSquares, 16);
 
   for (int16_t player : {kPlayer1, kPlayer2}) {
-    whoIsOnMove = player;  // ten open fours: twenty squares that make five
+    Tessel_SetSideToMove(player);  // ten open fours: twenty squares that make five
     for (int y = 1; y < kBoardSide; y += 4)
       for (int x = 0; x < 8; ++x) PutSymbol(SquareIndex(x < 4 ? 2 + x : 8 + x, y));
     EXPECT_EQ(StateFaults(start), "");
@@ -117,7 +117,7 @@ TEST_P(UnderEachRule, RandomSequencesMatchTheReferenceAndTakeBacksRestore) {
         RemoveSymbol();
       } else if (square[s].symbol == kEmpty) {
         const Snapshot before = Take();
-        whoIsOnMove = int16_t(1 + rng() % 2);
+        Tessel_SetSideToMove(int16_t(1 + rng() % 2));
         PutSymbol(s);
         ASSERT_TRUE(StampsFollow(before)) << "stone " << s;
         RemoveSymbol();

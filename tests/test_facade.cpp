@@ -1,7 +1,6 @@
 // The engine's public calls: which stones are accepted, and what is read back.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -9,9 +8,7 @@
 #include "board/board.h"
 #include "movegen/movegenerator.h"
 #include "protocol/analysis.h"
-#include "protocol/output.h"
 #include "search/search.h"
-#include "search/timecontrol.h"
 #include "tests/squares.h"
 
 namespace {
@@ -56,20 +53,6 @@ TEST(Facade, ReadingCallsAndGameWon) {
   for (int16_t i : {-1, 30}) EXPECT_EQ(Read(true, i), std::vector<int>(5, 0)) << i;
   for (int16_t i : {int16_t{-1}, Tessel_GetNbPossibleMoves()})
     EXPECT_EQ(Read(false, i), std::vector<int>(5, 0)) << i;
-}
-
-TEST(StatusLine, NamesTheBestMoveAndTheSearchFigures) {
-  Tessel_Initialize();
-  resultMoveBuffer.bestLine[0] = MoveRecord{1, SquareIndex(3, 7), 12, 1, 0, 0, 0};
-  depthReached = 4, elapsedTime = 1500, nbExaminedMoves = 3000;
-  pipeOutput = std::tmpfile();
-  SendMessage();
-  char line[160] = {};
-  std::rewind(pipeOutput);
-  EXPECT_TRUE(std::fgets(line, sizeof line, pipeOutput));
-  EXPECT_STREQ(line, "MESSAGE [3,7]: value=12, depth=4, time=1.5s, nodes=3kN (2kN/s)\n");
-  std::fclose(pipeOutput);
-  pipeOutput = nullptr;
 }
 
 // The status line's figures past 2^32 moves: 25 minutes of analysis at about

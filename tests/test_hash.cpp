@@ -40,7 +40,7 @@ TEST(HashTable, IsOffAtSizeZeroAndHitsOnlyTheLastRecordOfAPositionAndSide) {
   Tessel_PutSymbol(9, 9);
   RecordHash(3, kHashFlagAll, 123);
   EXPECT_EQ(Probe(11), Probed({kHashFlagAll, 123, 5, 1, 0}));  // any ply; "all" sets alpha
-  whoIsOnMove = 1;  // the other side on the same stones neither hits nor counts
+  Tessel_SetSideToMove(1);  // the other side on the same stones neither hits nor counts
   EXPECT_EQ(Probe(3), Probed({0, -5, 5, 0, 0}));
   RecordHash(0, kHashFlagCut, -29000);
   EXPECT_EQ(Probe(7), Probed({kHashFlagCut, -5, -29000, 1, 0}));  // "cut" sets beta

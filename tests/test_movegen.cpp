@@ -159,7 +159,7 @@ TEST(VctGenerateMoves, ThreatsForTheAttackerAnswersForTheDefender) {
   EXPECT_TRUE(c1 == 4 && c2 == 7);
   UpdateCauseSquare(1, 4, 7, &c1, &c2);  // player 2 moved
   EXPECT_TRUE(c1 == 4 && c2 == 12);
-  whoIsOnMove = 2;
+  Tessel_SetSideToMove(2);
   UpdateCauseSquare(1, 4, 7, &c1, &c2);
   EXPECT_TRUE(c1 == 12 && c2 == 7);
 }

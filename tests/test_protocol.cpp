@@ -1,38 +1,25 @@
 // Manager transcripts through the real executable: game commands, argument rules,
-// errors and settings. In the probe position players 1 and 2 have four stones on
-// rows 0 and 19, so "BEST 1" answers the mover's five, 4,0 or 4,19; as the mover
-// alternates with every stone, that tells whether a command put one.
+// errors and settings; the literal ones in tests/data/protocol.txt.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tests/data_file.h"
 #include "tools/harness/manager.h"
 
 namespace {
 
-const std::string kAbout(kAboutLine);
-const std::string kNoStart = "ERROR:START command must be issued first";
-const std::string kBadArg = "ERROR wrong or missing command parameter";
-const std::string kBadSize = "ERROR unsupported board size, sizes 5 to 20 are supported";
-const std::string kInfoError = "ERROR INFO wrong parameter";
-const std::string kFull = "ERROR board is full";
-const std::string kOccupied = "ERROR square is occupied", kNoStone = "ERROR square is empty";
-const std::string kP1 = "4,0", kP2 = "4,19";  // the probe's answer for each mover
-const std::string kCentral = "<central>";     // any move with x and y in 5..14
-const std::string kMove = "<move>";           // any move
+const std::string kFull = "ERROR board is full", kOccupied = "ERROR square is occupied";
+const std::string kCentral = "<central>";  // any move with x and y in 5..14
+const std::string kMove = "<move>";        // any move
 
 struct Step {
   std::string input;  // lines; a newline ends the last one if missing
   std::vector<std::string> replies;
 };
 
-// Four stones on row y, then the extra ones.
-Stones Row(int y, Stones extra = {}) {
-  extra.insert(extra.begin(), {{0, y}, {1, y}, {2, y}, {3, y}});
-  return extra;
-}
 std::string Block(const Stones& p1, const Stones& p2, int label = 0, bool done = true) {
   return BoardBlock(InPlayOrder(p1, p2), p1.size() == p2.size() ? 1 : 2, label, done);
 }
@@ -41,8 +28,6 @@ std::string Plays(const Stones& stones) {
   for (auto [x, y] : stones) text += "PLAY " + std::to_string(x) + "," + std::to_string(y) + "\n";
   return text;
 }
-const std::string kProbe = "START\n" + Plays(InPlayOrder(Row(0), Row(19)));  // replies OK
-
 void CheckSession(const std::vector<Step>& steps) {
   std::string input;
   for (const Step& s : steps) input += s.input.ends_with('\n') ? s.input : s.input + "\n";
@@ -64,88 +49,22 @@ void CheckSession(const std::vector<Step>& steps) {
   if (i < r.lines.size()) ADD_FAILURE() << "unexpected extra output, first: " << r.lines[i];
 }
 
-TEST(Protocol, GameCommandsWaitForStartAndBoardSizesAreChecked) {
-  CheckSession({
-      // Refused before any argument is looked at.
-      {"TURN 10,10\nTURN\nPUT 1,1,1\nBEST 7\nPLAY 1,1\nBEGIN\nRESTART\nTAKEBACK 1,1",
-       std::vector(8, kNoStart)},
-      {"START 4\nSTART 21\nSTART -1\nSTART 99999999999\nRECTSTART 20,4\nRECTSTART 21,5\n"
-       "RECTSTART 5\nRECTSTART\nTURN 10,10",
-       {kBadSize, kBadSize, kBadSize, kBadSize, kBadSize, kBadSize, kBadSize, kBadSize, kNoStart}},
-      {"ABOUT\nINFO timeout_turn 200", {kAbout}},
-      {"START 20 x\nSTART\nstart abc\nSTART 20", {"OK", "OK", "OK", "OK"}},
-      {kProbe + "START 4\nRECTSTART 5,21\nBEST 1", {"OK", kBadSize, kBadSize, kP1}},  // it stays
-      {"RESTART\nBEST 1", {"OK", kCentral}},  // a new, empty game
-      // Coordinates beyond a smaller board are argument errors; RESTART keeps the size.
-      {"START 5\nTURN 5,0\nPLAY 0,5\nRESTART\nTAKEBACK 0,5\nBEGIN", {"OK", kBadArg, kBadArg, "OK",
-                                                                    kBadArg, kMove}},
-      {"RECTSTART 5,7\nTURN 5,6\nTURN 4,7\nTURN 4,6", {"OK", kBadArg, kBadArg, kMove}},
-  });
-}
-
-TEST(Protocol, ReportedStonesGoOnFreeSquaresOnly) {
-  CheckSession({
-      // Occupied or off the board: an error line, no stone and no search.
-      {kProbe + "TURN 0,0\nTURN -1,5\nPUT 0,19,1\nPLAY 3,0\nPLAY 5,-1\nBEST 1",
-       {"OK", kOccupied, kBadArg, kOccupied, kOccupied, kBadArg, kP1}},
-      {"BEST 1\nBEST 2", {kP1, kP1}},  // BEST puts nothing
-      {"PLAY 5 ,7\nPLAY 65546,3\nPLAY 3,-32769\nBEST 1", {kBadArg, kBadArg, kBadArg, kP1}},
-      {"PLAY 010,3\nBEST 1\nPLAY 8,3", {kP2, kOccupied}},  // 010 was octal 8
-      {"PLAY 0xb,5\nPLAY 11,5\nBEST 1", {kOccupied, kP1}},
-      {"PUT 3,4,9\nPUT 3,4,65538\nPUT 3,4\nBEST 1", {kBadArg, kBadArg, kBadArg, kP1}},
-      {"PUT 3,4,-1\nBEST 1", {kP2}},       // the third number is only bounded above
-      {"PUT 5,5,1\nBEST 1", {kP1}},        // the colour of the mover, not of the third number
-      {"TURN 12,12", {kP2}},               // the opponent's stone, then player 2 completes five
-      {kProbe + "BEGIN\nBEST 1", {"OK", kP1, kP2}},  // BEGIN played its answer
-  });
-}
-
-TEST(Protocol, BoardBlocksColourByTheirNumbersAndPlayTheAnswer) {
-  const std::string cut = Block(Row(0), Row(19), 0, false);
-  CheckSession({
-      {"BOARD\nEND\nABOUT", {"OK", kBadArg, kAbout}},  // END is read as a position line
-      {"PLAY 9,9", {}},                                // the first BOARD started a game
-      // DONE plays the answer: player 1's five, so player 2 moves next.
-      {Block(Row(0, {{9, 9}}), Row(19, {{12, 12}})) + "BEST 1", {kP1, kP2}},
-      // Listed opponent first, yet own stones are 1: the engine is the first player.
-      {BoardBlock(InPlayOrder(Row(19), Row(0)), 2), {kP1}},
-      // One more opponent stone: the engine is the second player, whatever the order.
-      {"BOARD\n0,0,1\n0,19,2\n1,0,1\n1,19,2\n2,0,1\n2,19,2\n3,0,1\n3,19,2\n9,9,2\nDONE", {kP1}},
-      // Numbers no game gives keep the order: the first stone is player 1's.
-      {Block(Row(0), Row(19), 2) + Block(Row(19), Row(0), 1), {kP1, kP2}},
-      // Refused lines (occupied, off the board) keep the colour of the next one.
-      {"BOARD\n0,0,1\n0,19,1\n0,0,1\n-1,4,2\n1,0,1\n1,19,1\n2,0,1\n2,19,1\n3,0,1\n3,19,1\ndone",
-       {kP1}},
-      {cut + "5,5,4\nDONE\nBEST 1", {kBadArg, "ERROR unknown command", kP1}},  // stones stay
-      {cut + "20,1,1\nBEST 1", {kBadArg, kP1}},
-  });
-}
-
-TEST(Protocol, CoordinateSyntax) {
-  // (5,7) and (8,3) hold stones: accepted coordinates answer that they are occupied.
-  const std::string probe = kProbe + Plays({{5, 7}, {12, 16}, {8, 3}, {15, 12}});
-  CheckSession({
-      {probe + "TURN 5, 7\nTURN 5,7 and more text\nTURN 5 ,7\nTURN 010,3\nTURN 0x8,3",
-       {"OK", kOccupied, kOccupied, kBadArg, kOccupied, kOccupied}},
-      {"TURN 20,5\nTURN 5\nTURN\nTURN 65546,3\nTURN 3,65539\nTURN a,b", std::vector(6, kBadArg)},
-      {"BEST 0\nBEST 3\nBEST\nBEST abc\nBEST 65537\nBEST 99999999999\nBEST -1\nBEST 2",
-       {kBadArg, kBadArg, kBadArg, kBadArg, kBadArg, kBadArg, kBadArg, kP1}},  // no stone put
-  });
-}
-
-TEST(Protocol, TakeBackGivesTheMoveToTheStonesOwner) {
-  CheckSession({
-      {kProbe + "PLAY 10,10\nPLAY 12,12\nTAKEBACK 12,12\nBEST 1", {"OK", "OK", kP2}},
-      {"TAKEBACK 12,12\nTAKEBACK 12,13\nTAKEBACK 20,1\nTAKEBACK -1,0\nTAKEBACK 1\nBEST 1",
-       {kNoStone, kNoStone, kBadArg, kBadArg, kBadArg, kP2}},
-      // An earlier stone: the later ones keep their colours.
-      {"PLAY 12,12\nTAKEBACK 10,10\nBEST 1\nTAKEBACK 3,19\nBEST 1", {"OK", kP1, "OK", kP1}},
-      {"PLAY 3,19\nBEST 1\nPLAY 12,12", {kP1, kOccupied}},
-  });
-}
-
-TEST(Protocol, InfoWithoutAKeyIsAnError) {
-  CheckSession({{"INFO\nINFO  ", {kInfoError, kInfoError}}});
+// The transcripts of protocol.txt: game commands, argument rules, errors.
+TEST(Protocol, Transcripts) {
+  for (const DataCase& c : ReadCases("protocol.txt")) {
+    SCOPED_TRACE(c.name);
+    std::vector<Step> steps;
+    for (const std::string& row : c.rows) {
+      const std::string text = row.size() > 2 ? row.substr(2) : "";
+      if (row.starts_with('>')) {
+        if (steps.empty() || !steps.back().replies.empty()) steps.emplace_back();
+        steps.back().input += text + "\n";
+      } else if (row.starts_with('<')) {
+        steps.back().replies.push_back(text);
+      }
+    }
+    CheckSession(steps);
+  }
 }
 
 TEST(Protocol, FullBoards) {

@@ -1,5 +1,6 @@
-// The judges that the tests and tools trust: the reference forbidden-square
-// checker for renju on drawn positions, the referee's verdicts under every
+// The judges that the tests and tools trust, beside the engine's own: the
+// reference forbidden-square checker for renju and the engine on drawn
+// positions, the referee's verdicts and the engine's GameWon under every
 // rule, and the manager harness telling engines the rule and judging a
 // forbidden move as the fault that ends the game.
 #include <gtest/gtest.h>
@@ -10,7 +11,8 @@
 #include <vector>
 
 #include "engine/tessel.h"
-#include "board/board.h"
+#include "tests/data_file.h"
+#include "tests/squares.h"
 #include "tools/harness/manager.h"
 #include "tools/harness/renju_reference.h"
 
@@ -18,224 +20,28 @@ namespace {
 
 using Rule = Referee::Rule;
 using Outcome = Referee::Outcome;
-using Cells = std::vector<std::vector<int>>;
 
-// A position drawn as rows of text, its top-left square at (left, top) on the
-// board, or its right end on the right edge when left is -1: X black
-// (player 1), O white, # blocked, . empty, * the square tried (empty).
-// Outside the drawing the board is empty.
-struct Drawing {
-  std::vector<std::string> rows;
-  int left, top;
-};
-
-// One of the board's eight symmetries applied to (x, y): mirror x, mirror y,
-// then swap the axes, as the bits of `symmetry` say.
-std::pair<int, int> Transform(int x, int y, int side, int symmetry) {
-  if (symmetry & 1) x = side - 1 - x;
-  if (symmetry & 2) y = side - 1 - y;
-  if (symmetry & 4) std::swap(x, y);
-  return {x, y};
-}
-
-// The drawing on a side x side board under a symmetry: the cells and the
-// tried square.
-Cells Draw(const Drawing& d, int side, int symmetry, std::pair<int, int>* tried) {
-  Cells cells(side, std::vector<int>(side, 0));
-  for (int r = 0; r < static_cast<int>(d.rows.size()); ++r)
-    for (int c = 0; c < static_cast<int>(d.rows[r].size()); ++c) {
-      const int left = d.left >= 0 ? d.left : side - static_cast<int>(d.rows[r].size());
-      const auto [x, y] = Transform(left + c, d.top + r, side, symmetry);
-      const char ch = d.rows[r][c];
-      cells[y][x] = ch == 'X' ? 1 : ch == 'O' ? 2 : ch == '#' ? 3 : 0;
-      if (ch == '*') *tried = {x, y};
-    }
-  return cells;
-}
-
-struct ForbiddenCase {
-  const char* name;
-  Drawing drawing;
-  bool forbidden;
-};
-
-// clang-format off
-const ForbiddenCase kForbiddenCases[] = {
-    {"double three", {{".......",
-                       "...X...",
-                       "...X...",
-                       ".XX*...",
-                       ".......",
-                       "......."}, 3, 3}, true},
-    // Both fours are closed at one end: a four need not be open.
-    {"double four in two lines", {{"....X....",
-                                   "....X....",
-                                   "....X....",
-                                   "OXXX*....",
-                                   "........."}, 3, 3}, true},
-    {"double four in one line, X X X . * . X X X", {{".XXX.*.XXX."}, 2, 7}, true},
-    {"double four in one line, X . X * X . X", {{".X.X*X.X."}, 3, 7}, true},
-    {"double four in one line, X X . * X . X X", {{".XX.*X.XX."}, 3, 7}, true},
-    // A straight four has two five squares but is one four.
-    {"straight four and a three", {{"....X....",
-                                    "....X....",
-                                    "....X....",
-                                    "..XX*....",
-                                    ".........",
-                                    "........."}, 3, 3}, false},
-    {"five with a double three", {{"..........",
-                                   "...X......",
-                                   "...X......",
-                                   ".XX*......",
-                                   "....X.....",
-                                   ".....X....",
-                                   "......X...",
-                                   ".......X..",
-                                   ".........."}, 3, 2}, false},
-    {"overline", {{"..XX*XXX.."}, 3, 7}, true},
-    {"overline in one line, exact five in another", {{"....X....",
-                                                      "....X....",
-                                                      "....X....",
-                                                      "....X....",
-                                                      ".XXX*XX..",
-                                                      "........."}, 3, 3}, false},
-    // The row * X X can become a straight four only on its right (O closes
-    // the left), and that square makes six in its column: an overline, so
-    // forbidden, so the row is no three and the column's three is alone.
-    {"a three whose straight-four square is an overline", {{"..........",
-                                                            "..........",
-                                                            "...X..X...",
-                                                            "...X..X...",
-                                                            ".O.*XX..O.",
-                                                            "......X...",
-                                                            "......X...",
-                                                            "......X...",
-                                                            ".........."}, 2, 3}, false},
-    // The same with the column beside it short of the overline: the
-    // straight-four square is a four and a three, allowed, so both threes count.
-    {"a three whose straight-four square is allowed", {{"..........",
-                                                        "..........",
-                                                        "...X......",
-                                                        "...X......",
-                                                        ".O.*XX..O.",
-                                                        "......X...",
-                                                        "......X...",
-                                                        ".........."}, 2, 3}, true},
-    // The row's straight-four square makes a five in its column: a stone
-    // that makes a five is no step to a straight four (it wins), so the row
-    // is no three. Piskvork and c-gomoku-cli judge it so.
-    {"a three whose straight-four square makes a five", {{"..........",
-                                                          "..........",
-                                                          "...X..X...",
-                                                          "...X..X...",
-                                                          ".O.*XX..O.",
-                                                          "......X...",
-                                                          "......X...",
-                                                          ".........."}, 2, 3}, false},
-    // Two levels: the row's straight-four square makes a four in the row and
-    // open threes in its column and its diagonal, a double three, forbidden;
-    // those threes' own straight-four squares are allowed.
-    {"a three whose straight-four square is a double three", {{"...........",
-                                                               "...........",
-                                                               "...X.......",
-                                                               "...X.......",
-                                                               ".O.*XX..O..",
-                                                               "......XX...",
-                                                               "......X.X..",
-                                                               "...........",
-                                                               "..........."}, 2, 3}, false},
-    // X X * against the edge: its only four, X X * X, has the edge at its
-    // left end, so it is no straight four and the row no three.
-    {"a three closed by the edge", {{"........",
-                                     "..X.....",
-                                     "..X.....",
-                                     "XX*.....",
-                                     "........",
-                                     "........"}, 0, 4}, false},
-    {"a three one square from the edge", {{"........",
-                                           "...X....",
-                                           "...X....",
-                                           ".XX*....",
-                                           "........",
-                                           "........"}, 0, 4}, true},
-    {"a three closed by a blocked square", {{".........",
-                                             "....X....",
-                                             "....X....",
-                                             ".#XX*....",
-                                             ".........",
-                                             "........."}, 3, 3}, false},
-    {"a three closed by a white stone", {{".........",
-                                          "....X....",
-                                          "....X....",
-                                          ".OXX*....",
-                                          ".........",
-                                          "........."}, 3, 3}, false},
-    // # . X X *: the straight four . X X * X has an empty square at each end,
-    // and the five through the left one stops at # as it would at the edge.
-    {"a three with a blocked square one square further", {{".........",
-                                                           ".....X...",
-                                                           ".....X...",
-                                                           ".#.XX*...",
-                                                           ".........",
-                                                           "........."}, 3, 3}, true},
-    {"a split three X . X X and a three", {{"..........",
-                                            ".....X....",
-                                            ".....X....",
-                                            "..X.X*....",
-                                            "..........",
-                                            ".........."}, 3, 3}, true},
-    {"a split three closed by white", {{"..........",
-                                        ".....X....",
-                                        ".....X....",
-                                        ".OX.X*....",
-                                        "..........",
-                                        ".........."}, 3, 3}, false},
-    // X X . X * X: the gap makes six, not five, so the row is no four (and
-    // no three), and the column's four is alone.
-    {"a four whose five square would make six", {{".....X...",
-                                                  ".....X...",
-                                                  ".....X...",
-                                                  ".XX.X*X..",
-                                                  "........."}, 3, 3}, false},
-    // O . X X * . . X: the straight four . X X * . would have to end at a
-    // square making six, and the other side is closed by O: no three.
-    {"a three whose straight four would need an overline", {{"..........",
-                                                             "....X.....",
-                                                             "....X.....",
-                                                             "O.XX*..X..",
-                                                             "..........",
-                                                             ".........."}, 2, 3}, false},
-};
-// clang-format on
-
-// The engine's verdict on the same cells: the board laid out under renju, each
-// stone put with its own colour on move.
-bool EngineForbidden(const Cells& cells, std::pair<int, int> tried) {
-  const int side = static_cast<int>(cells.size());
-  EXPECT_TRUE(Tessel_SetBoardSize(int16_t(side), int16_t(side)));
-  for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) {
-      if (cells[y][x] == 3) Tessel_BlockSquare(int16_t(x), int16_t(y));
-      if (cells[y][x] != 1 && cells[y][x] != 2) continue;
-      whoIsOnMove = int16_t(cells[y][x]);
-      Tessel_PutSymbol(int16_t(x), int16_t(y));
-    }
-  return Tessel_IsForbidden(int16_t(tried.first), int16_t(tried.second));
-}
-
-// Every case on both board sizes and in all eight orientations, so that each
-// direction and each edge gets its turn; the engine must agree.
+// Every case on both board sizes and in all eight orientations; the
+// reference and the engine must agree with it. Under the other rules the
+// engine forbids nothing, and its judgement follows a rule change in the
+// game in play.
 TEST(RenjuReference, DrawnPositions) {
-  Tessel_SetRule(::Rule::kRenju);
-  for (const ForbiddenCase& c : kForbiddenCases) {
+  for (const DataCase& c : ReadCases("forbidden.txt")) {
+    const bool forbidden = c.Get("forbidden") == "yes";
     for (int side : {15, 20}) {
       for (int symmetry = 0; symmetry < 8; ++symmetry) {
-        std::pair<int, int> tried{-1, -1};
-        const Cells cells = Draw(c.drawing, side, symmetry, &tried);
-        EXPECT_EQ(IsForbiddenReference(cells, tried.first, tried.second), c.forbidden)
-            << c.name << ", board " << side << ", symmetry " << symmetry;
-        EXPECT_EQ(EngineForbidden(cells, tried), c.forbidden)
-            << "engine: " << c.name << ", board " << side << ", symmetry " << symmetry;
+        SCOPED_TRACE(c.name + ", board " + std::to_string(side) + ", symmetry " +
+                     std::to_string(symmetry));
+        const Drawing d = Draw(c, side, symmetry);
+        EXPECT_EQ(IsForbiddenReference(d.cells, d.x, d.y), forbidden);
+        Tessel_SetRule(::Rule::kRenju);
+        LayOnEngine(d.cells, 1);
+        EXPECT_EQ(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)), forbidden);
+        if (symmetry > 0) continue;
+        Tessel_SetRule(::Rule::kExactFive);
+        EXPECT_FALSE(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)));
+        Tessel_SetRule(::Rule::kRenju);
+        EXPECT_EQ(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)), forbidden);
       }
     }
   }
@@ -243,20 +49,26 @@ TEST(RenjuReference, DrawnPositions) {
   ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
 
+// Occupied and off-board squares are never forbidden, to either judge.
 TEST(RenjuReference, OccupiedAndOffBoardSquaresAreNotForbidden) {
-  std::pair<int, int> tried;
-  const Cells cells = Draw(kForbiddenCases[0].drawing, 15, 0, &tried);
-  EXPECT_TRUE(IsForbiddenReference(cells, tried.first, tried.second));
-  EXPECT_FALSE(IsForbiddenReference(cells, 6, 4));  // a black stone of the three
+  const Drawing d = Draw(ReadCases("forbidden.txt")[0], 15);
+  Tessel_SetRule(::Rule::kRenju);
+  LayOnEngine(d.cells, 1);
+  EXPECT_TRUE(IsForbiddenReference(d.cells, d.x, d.y) && Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)));
+  EXPECT_FALSE(IsForbiddenReference(d.cells, 6, 4));  // a black stone of the three
+  EXPECT_FALSE(Tessel_IsForbidden(6, 4));
   for (auto [x, y] : {std::pair{-1, 0}, {15, 3}, {3, 15}, {0, -1}})
-    EXPECT_FALSE(IsForbiddenReference(cells, x, y));
+    EXPECT_FALSE(IsForbiddenReference(d.cells, x, y) || Tessel_IsForbidden(int16_t(x), int16_t(y)));
+  Tessel_PutStone(int16_t(d.x), int16_t(d.y), 2);
+  EXPECT_FALSE(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)));
+  Tessel_SetRule(::Rule::kFreestyle);
+  ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
 
-// The referee on a drawn position on a side x side board: X are the mover's
-// stones, O the other player's, and stones of each far away make the counts
-// alternate.
-Referee Judge(const Drawing& d, int side, Rule rule, int mover, std::pair<int, int>* tried) {
-  const Cells cells = Draw(d, side, 0, tried);
+// The referee on the drawn cells, X the mover's stones and O the other
+// player's, with stones of each far away so that the counts alternate.
+Referee Judge(const Cells& cells, Rule rule, int mover) {
+  const int side = static_cast<int>(cells.size());
   Stones own, other, blocked;
   for (int y = 0; y < side; ++y)
     for (int x = 0; x < side; ++x) {
@@ -278,75 +90,54 @@ Referee Judge(const Drawing& d, int side, Rule rule, int mover, std::pair<int, i
   return referee;
 }
 
-struct Verdict {
-  const char* name;
-  Drawing drawing;
-  // The outcome of the move under freestyle, exact five, renju, caro and caro
-  // exact five (Rule's order), for each mover: [0] player 1, [1] player 2.
-  Outcome outcome[2][5];
-};
+// The engine on the same cells, the mover's stones its colour.
+void LayForMover(Cells cells, int mover) {
+  for (std::vector<int>& row : cells)
+    for (int& cell : row)
+      if (mover == 2 && (cell == 1 || cell == 2)) cell = 3 - cell;
+  LayOnEngine(cells, mover);
+}
 
-constexpr Outcome F = Outcome::kFive, P = Outcome::kPlaying, N = Outcome::kForbidden;
+Outcome OutcomeOf(char letter) {
+  return letter == 'F' ? Outcome::kFive : letter == 'N' ? Outcome::kForbidden : Outcome::kPlaying;
+}
 
-// clang-format off
-const Verdict kVerdicts[] = {
-    {"open five", {{"..XXXX*.."}, 3, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
-    // Caro's own case: the opponent's stones just beyond both ends.
-    {"five between the opponent's stones", {{"..OXXXX*O.."}, 3, 3},
-     {{F, F, F, P, P}, {F, F, F, P, P}}},
-    {"five closed at one end", {{"..OXXXX*..."}, 3, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
-    // The square just beyond the end is empty; the opponent's stone one
-    // further does not close the five.
-    {"five with the opponent one square beyond", {{".OXXXX*.O.."}, 3, 3},
-     {{F, F, F, F, F}, {F, F, F, F, F}}},
-    {"five from the edge to the opponent", {{"XXXX*O..."}, 0, 3},
-     {{F, F, F, F, F}, {F, F, F, F, F}}},
-    {"five from the opponent to the edge", {{"OXXXX*"}, -1, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
-    {"five between a blocked square and the opponent", {{"..#XXXX*O.."}, 3, 3},
-     {{F, F, F, F, F}, {F, F, F, F, F}}},
-    // Six: freestyle's and caro's win, for renju's white only; black's six is
-    // an overline, a forbidden move.
-    {"six", {{"..XXX*XX.."}, 3, 3}, {{F, P, N, F, P}, {F, P, F, F, P}}},
-    {"six between the opponent's stones", {{"..OXXX*XXO.."}, 3, 3},
-     {{F, P, N, F, P}, {F, P, F, F, P}}},
-    {"seven", {{".XXX*XXX."}, 3, 3}, {{F, P, N, F, P}, {F, P, F, F, P}}},
-    // Black's five wins under renju though the same stone makes six in another line.
-    {"five and six in another line", {{"....X....",
-                                       "....X....",
-                                       "....X....",
-                                       "....X....",
-                                       ".XXX*XX..",
-                                       "........."}, 3, 3}, {{F, F, F, F, F}, {F, F, F, F, F}}},
-    {"double three", {{".......",
-                       "...X...",
-                       "...X...",
-                       ".XX*...",
-                       ".......",
-                       "......."}, 3, 3}, {{P, P, N, P, P}, {P, P, P, P, P}}},
-    {"double four", {{".XXX.*.XXX."}, 2, 3}, {{P, P, N, P, P}, {P, P, P, P, P}}},
-};
-// clang-format on
-
+// The referee and the engine judge the stone on * alike, by the rule; the
+// engine in all eight orientations, so that each direction and edge gets its
+// turn.
 TEST(Referee, VerdictsUnderEveryRule) {
-  for (const Verdict& v : kVerdicts) {
+  for (const DataCase& c : ReadCases("fives.txt")) {
     for (int side : {15, 20}) {
       for (int mover : {1, 2}) {
+        const std::string outcomes = c.Get(mover == 1 ? "as1" : "as2");
         for (int r = 0; r < 5; ++r) {
           const Rule rule = static_cast<Rule>(r);
-          std::pair<int, int> tried;
-          Referee referee = Judge(v.drawing, side, rule, mover, &tried);
-          ASSERT_EQ(referee.toMove(), mover) << v.name;
-          const Outcome expected = v.outcome[mover - 1][r];
-          SCOPED_TRACE(std::string(v.name) + ", board " + std::to_string(side) + ", player " +
+          const Outcome expected = OutcomeOf(outcomes[r]);
+          const bool forbidden = mover == 1 && expected == Outcome::kForbidden;
+          SCOPED_TRACE(c.name + ", board " + std::to_string(side) + ", player " +
                        std::to_string(mover) + ", " + RuleName(rule));
-          EXPECT_EQ(referee.MakesFive(tried.first, tried.second, mover), expected == F);
-          EXPECT_EQ(referee.IsForbidden(tried.first, tried.second), mover == 1 && expected == N);
-          EXPECT_EQ(referee.Fault(tried.first, tried.second), expected == N ? "forbidden" : "");
-          EXPECT_EQ(referee.Play(tried.first, tried.second), expected);
+          const Drawing d = Draw(c, side);
+          Referee referee = Judge(d.cells, rule, mover);
+          ASSERT_EQ(referee.toMove(), mover);
+          EXPECT_EQ(referee.MakesFive(d.x, d.y, mover), expected == Outcome::kFive);
+          EXPECT_EQ(referee.IsForbidden(d.x, d.y), forbidden);
+          EXPECT_EQ(referee.Fault(d.x, d.y), forbidden ? "forbidden" : "");
+          EXPECT_EQ(referee.Play(d.x, d.y), expected);
+          Tessel_SetRule(static_cast<::Rule>(r));
+          for (int symmetry = 0; symmetry < 8; ++symmetry) {
+            const Drawing turned = Draw(c, side, symmetry);
+            LayForMover(turned.cells, mover);
+            EXPECT_EQ(GameWon(SquareIndex(turned.x, turned.y)), expected == Outcome::kFive ? 1 : 0)
+                << "symmetry " << symmetry;
+            EXPECT_EQ(Tessel_IsForbidden(int16_t(turned.x), int16_t(turned.y)), forbidden)
+                << "symmetry " << symmetry;
+          }
         }
       }
     }
   }
+  Tessel_SetRule(::Rule::kFreestyle);
+  ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
 
 // White has O O O O with its one five square F, closed at the other end.

@@ -12,30 +12,6 @@ namespace {
 
 using Outcome = Referee::Outcome;
 
-TEST(Referee, JudgesLegalityFivesAndFaults) {
-  Referee r;
-  EXPECT_EQ(r.Play(-1, 0), Outcome::kIllegal);
-  for (int k = 0; k < 4; ++k) {  // player 1 up an anti-diagonal from the edge, player 2 on row 0
-    EXPECT_EQ(r.Play(k, 19 - k), Outcome::kPlaying);
-    EXPECT_EQ(r.Play(10 + k, 0), Outcome::kPlaying);
-  }
-  // Player 1 to move has a five at (4,15), player 2 has two at (9,0) and (14,0).
-  EXPECT_EQ(r.Fault(0, 19), "illegal");
-  EXPECT_EQ(r.Fault(9, 0), "misses a five");
-  r.TakeBack();  // (13,0): player 2 to move, with no five of its own
-  EXPECT_EQ(r.Fault(14, 0), "leaves a five open");
-  EXPECT_EQ(r.Fault(4, 15), "");
-  r.Play(13, 0);
-  EXPECT_EQ(r.Play(4, 15), Outcome::kFive);
-  Referee narrow(5, 8);  // filling the gap of 1 1 1 _ 1 across a board five wide
-  for (int x : {0, 1, 2, 4}) {
-    narrow.Play(x, 7);
-    narrow.Play(x, 0);
-  }
-  EXPECT_EQ(narrow.Fault(5, 0), "illegal");
-  EXPECT_EQ(narrow.Play(3, 7), Outcome::kFive);
-}
-
 // Two engine processes play game after game under one manager, each game under
 // its own rule, time control, board size and opening; the referee judges by
 // the rule. The tolerance is generous: only a hang or a wrong judgement fails

@@ -448,42 +448,6 @@ TEST(YixinBoard, ALossReadsMinusM1AndTheStatusLineSpeaksForPlayerOne) {
   }
 }
 
-// Every command that Yixin-Board sends besides the game and candidate ones,
-// as its source writes it: lists up to done, the comment box's text with done
-// on the same line, file names on the next line. None is answered.
-TEST(YixinBoard, EveryCommandItSendsIsAcceptedWithoutALine) {
-  Yixin yixin;
-  yixin.Silent("start 15\nyxboard\n7,7,1\ndone");
-  const std::string moves = "7,7\n8,8\n";
-  for (const std::string list :
-       {"yxquerydatabaseall", "yxquerydatabaseallt", "yxquerydatabaseone", "yxquerydatabasetext",
-        "yxdeletedatabaseone", "yxdeletedatabaseall", "yxdeletedatabaseall wlinsteprecursive 3",
-        "yxdeletedatabaseall nonwl", "yxsetbestmovedatabase", "yxclearbestmovedatabase",
-        "yxeditlabeldatabase 7,7 A", "yxeditlabeldatabase 7,7 ", "yxedittvddatabase 1 65 0 0",
-        "yxedittvddatabase 2 -1 120 0", "yxblock", "yxblockundo", "yxblockpath",
-        "yxblockpathundo"}) {
-    yixin.Silent(list + "\n" + moves + "done");
-    yixin.Silent(list + "\ndone");  // an empty board's list
-  }
-  // The comment box: no line break before the first move, or before done.
-  yixin.Silent("yxedittextdatabase \"a \\\"quoted\\\" done\\\\\"done");
-  yixin.Silent("yxedittextdatabase \"\"done");
-  yixin.Silent("yxedittextdatabase \"two words\"7,7\n8,8\ndone");
-  for (const std::string file :
-       {"yxsetdatabase", "yxhashdump", "yxhashload", "yxdbtopos", "yxdbtotxt", "yxdbtotxtall",
-        "yxtxttodb", "yxlibtodb", "yxdbmerge", "yxdbsplit"})
-    yixin.Silent(file + "\nC:\\Yixin\\data base.db");
-  yixin.Silent(
-      "yxshowinfo\nyxhashclear\nyxshowhashusage\nyxblockreset\nyxblockpathreset\n"
-      "yxsavedatabase\nyxdbcheck\nyxdbfix\nyxprintfeature\nyxdraw\nyxresign\n"
-      "yxforbid add 7 7 1\nyxforbid del 7 7 1\ninfo nbestsym 1\ninfo start_depth 3\n"
-      "info usedatabase 1\ninfo database_readonly 0\ninfo show_detail 3\nyxstop");
-  // The stones loaded at the start are still in play.
-  EXPECT_EQ(yixin.Send("turn 7,7").answer, "ERROR square is occupied");
-}
-
-// Without show_detail the candidate commands write their answer alone, as
-// every search does.
 // Yixin-Board's unlimited level sends INFO max_depth 225 and stops the
 // search itself: a setting above the usual depth of ten deepens every search.
 TEST(YixinBoard, MaxDepthAboveTenDeepensTheSearch) {
@@ -500,6 +464,8 @@ TEST(YixinBoard, MaxDepthAboveTenDeepensTheSearch) {
   }
 }
 
+// Without show_detail the candidate commands write their answer alone, as
+// every search does.
 TEST(YixinBoard, WithoutShowDetailOnlyAnswers) {
   Yixin yixin;
   yixin.Silent("INFO show_detail 0\nINFO max_depth 2\n" + kQuietYxBoard);
