@@ -256,26 +256,4 @@ TEST(Search, MoveCapAndCountBeyond32Bits) {
   EXPECT_EQ(maxNodes, 0);
 }
 
-// Root moves left out: the search gives the best of the others, and once
-// they are cleared the same best move as before.
-TEST(Search, ExcludedRootMovesAreLeftOut) {
-  Clock clock;
-  Build(kQuietP1, kQuietP2, 1);
-  Tessel_Search(2, 0, 1);
-  const int16_t best = Best().squareIndex;
-  std::vector<int16_t> excluded = {best};
-  for (int k = 0; k < 3; ++k) {
-    for (int16_t square : excluded) ExcludeRootMove(square);
-    Tessel_Search(2, 0, 1);
-    ASSERT_EQ(Tessel_GetBestLineLength(), 1);
-    EXPECT_EQ(std::count(excluded.begin(), excluded.end(), Best().squareIndex), 0);
-    for (int16_t i = 0; i < resultMoveBuffer.count; ++i)
-      EXPECT_EQ(std::count(excluded.begin(), excluded.end(), resultMoveBuffer.moves[i].squareIndex), 0);
-    excluded.push_back(Best().squareIndex);
-    ClearExcludedRootMoves();
-  }
-  Tessel_Search(2, 0, 1);
-  EXPECT_EQ(Best().squareIndex, best);
-}
-
 }  // namespace
