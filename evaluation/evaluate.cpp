@@ -24,6 +24,8 @@ uint32_t squarePattern[kBoardCells][kNbDirections];
 uint32_t lineCategoryAllDir[kBoardCells];
 UndoRecord undoInformation[kUndoCapacity];
 int16_t nbUndoSquares = 0;
+MovedNode movedNodes[kMovedCapacity];
+int16_t nbMovedNodes = 0;
 
 namespace {
 
@@ -322,12 +324,17 @@ void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPl
              ListOf(1, categoryPlayer2));
 }
 
-// The same for the square of a record, noting the lists that nodes leave.
-inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryPlayer2) {
-  SquareNode* nodePlayer1 = &sortSquare[0][r.squareIndex];
-  SquareNode* nodePlayer2 = &sortSquare[1][r.squareIndex];
-  r.listPlayer1 = FileSquareNode(nodePlayer1, ListOf(0, categoryPlayer1));
-  r.listPlayer2 = FileSquareNode(nodePlayer2, ListOf(1, categoryPlayer2));
+// Moves a node to another list unless it is there already, pushing it with
+// the list it left for the take-back.
+inline void FileNode(SquareNode* node, CategoryList* target, MovedNode*& moved) {
+  if (node->list != target) *moved++ = MovedNode{node, MoveSquareNode(node, target)};
+}
+
+// The same for both nodes of a square that a stone touches.
+inline void FileSquare(int16_t squareIndex, int16_t categoryPlayer1, int16_t categoryPlayer2,
+                       MovedNode*& moved) {
+  FileNode(&sortSquare[0][squareIndex], ListOf(0, categoryPlayer1), moved);
+  FileNode(&sortSquare[1][squareIndex], ListOf(1, categoryPlayer2), moved);
 }
 
 // The square that has `squareIndex` in slot I % 10 of direction I / 10, if
@@ -335,25 +342,26 @@ inline void FileSquare(UndoRecord& r, int16_t categoryPlayer1, int16_t categoryP
 // each slot and each rule at compile time, so that offsets, shifts, masks and
 // the table are constants.
 template <Rule kRule, int I>
-void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top) {
+void UpdateNeighbour(int16_t squareIndex, int16_t symbol, UndoRecord*& top, MovedNode*& moved) {
   constexpr int16_t kDirection = I / kNbSlots;
   constexpr int16_t kSlot = I % kNbSlots;
   const auto e = static_cast<int16_t>(squareIndex + offsetTable[I]);
   if (square[e].symbol != kEmpty) return;
-  UndoRecord& r = *top++;
-  SaveUndoInformation(r, e, kDirection);
+  SaveUndoInformation(*top++, e, kDirection);
   int16_t mc1 = 0;
   int16_t mc2 = 0;
-  if (GetMcIndexes<kRule>(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(r, mc1, mc2);
+  if (GetMcIndexes<kRule>(e, symbol, kDirection, kSlot, mc1, mc2)) FileSquare(e, mc1, mc2, moved);
 }
 
-// All the neighbours, in offsetTable order, their records pushed on the undo
-// stack.
+// All the neighbours, in offsetTable order, their records and moved nodes
+// pushed on the undo stacks.
 template <Rule kRule, int... I>
 void UpdateNeighbours(int16_t squareIndex, int16_t symbol, std::integer_sequence<int, I...>) {
   UndoRecord* top = &undoInformation[nbUndoSquares];
-  (UpdateNeighbour<kRule, I>(squareIndex, symbol, top), ...);
+  MovedNode* moved = &movedNodes[nbMovedNodes];
+  (UpdateNeighbour<kRule, I>(squareIndex, symbol, top, moved), ...);
   nbUndoSquares = static_cast<int16_t>(top - undoInformation);
+  nbMovedNodes = static_cast<int16_t>(moved - movedNodes);
 }
 
 // The border squares enter the neighbourhood codes of the 300 playable
@@ -385,9 +393,12 @@ template <Rule kRule>
   ++nbSymbolsPlaced;
   square[squareIndex].symbol = whoIsOnMove;
   UpdateZobristKey(squareIndex, whoIsOnMove);
-  UndoRecord& marker = undoInformation[nbUndoSquares++];
-  SaveUndoInformation(marker, squareIndex, -1);
-  FileSquare(marker, kOccupiedCategory, kOccupiedCategory);
+  SaveUndoInformation(undoInformation[nbUndoSquares++], squareIndex, -1);
+  // An empty square's nodes are never in list 17: both move, and are the
+  // first two that the stone pushes.
+  MovedNode* moved = &movedNodes[nbMovedNodes];
+  FileSquare(squareIndex, kOccupiedCategory, kOccupiedCategory, moved);
+  nbMovedNodes = static_cast<int16_t>(moved - movedNodes);
   UpdateNeighbours<kRule>(squareIndex, whoIsOnMove,
                                std::make_integer_sequence<int, kNbDirections * kNbSlots>());
 }
@@ -475,6 +486,7 @@ void SetRule(Rule rule) {
 void InitializeEvaluate() {
   nbSymbolsPlaced = 0;
   nbUndoSquares = 0;
+  nbMovedNodes = 0;
   BuildMasks();
   if (!tablesBuilt) BuildLineCategoryTable();
   BuildMoveCategoryTable();
@@ -518,19 +530,23 @@ void RemoveSymbol() {
   const UndoRecord* r = &undoInformation[nbUndoSquares - 1];
   for (; r->direction >= 0; --r) {
     const int16_t e = r->squareIndex;
-    SquareNode* nodePlayer1 = &sortSquare[0][e];
-    SquareNode* nodePlayer2 = &sortSquare[1][e];
-    if (r->listPlayer1 != nullptr) MoveSquareToList(nodePlayer1, r->listPlayer1);
-    if (r->listPlayer2 != nullptr) MoveSquareToList(nodePlayer2, r->listPlayer2);
-    nodePlayer1->raisedAt = r->raisedAtPlayer1;
-    nodePlayer2->raisedAt = r->raisedAtPlayer2;
+    sortSquare[0][e].raisedAt = r->raisedAtPlayer1;
+    sortSquare[1][e].raisedAt = r->raisedAtPlayer2;
     lineCategoryAllDir[e] = r->lineCategories;
     squarePattern[e][r->direction] = r->pattern;
   }
-  // The marker: the stone's own nodes move back from list 17, stamped.
   nbUndoSquares = static_cast<int16_t>(r - undoInformation);
+  // The nodes of the neighbours go back newest first, so that every list
+  // holds its nodes in the order it had.
+  const auto firstMoved = static_cast<int16_t>(r->pattern);
+  const MovedNode* ownNodes = &movedNodes[firstMoved];
+  for (const MovedNode* m = &movedNodes[nbMovedNodes - 1]; m > ownNodes + 1; --m) {
+    MoveSquareToList(m->node, m->list);
+  }
+  nbMovedNodes = firstMoved;
+  // The marker: the stone's own nodes move back from list 17, stamped.
   const int16_t s = r->squareIndex;
-  SortSquare(&sortSquare[0][s], &sortSquare[1][s], r->listPlayer1, r->listPlayer2);
+  SortSquare(&sortSquare[0][s], &sortSquare[1][s], ownNodes[0].list, ownNodes[1].list);
   const int16_t symbol = square[s].symbol;
   square[s].symbol = kEmpty;
   UpdateZobristKey(s, symbol);

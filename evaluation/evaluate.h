@@ -85,29 +85,37 @@ extern uint32_t squarePattern[kBoardCells][kNbDirections];
 // bits 16+4d..16+4d+3 player 2. Each half is an mcTable index.
 extern uint32_t lineCategoryAllDir[kBoardCells];
 
-// The state of one square before a stone changed it. Its nodes are
-// sortSquare[p][squareIndex]. A list is kept only for a node that the stone
-// moved, so that the take-back need not look at the others.
+// The state of one square before a stone changed it. The nodes that the
+// stone moved are kept apart, in movedNodes, so that the take-back restores
+// every square without asking whether its nodes moved.
 struct UndoRecord {
-  CategoryList* listPlayer1;  // list to file the node back under; null: not moved
-  CategoryList* listPlayer2;
-  uint32_t lineCategories;    // lineCategoryAllDir of the square
-  uint32_t pattern;           // squarePattern[square][direction]; unused in a marker
+  uint32_t lineCategories;  // lineCategoryAllDir of the square
+  // squarePattern[square][direction]; in a marker, nbMovedNodes before the stone
+  uint32_t pattern;
   int16_t squareIndex;
-  int16_t raisedAtPlayer1;
+  int16_t raisedAtPlayer1;  // sortSquare[p][squareIndex].raisedAt
   int16_t raisedAtPlayer2;
-  int16_t direction;          // 0..3, or -1 for the stone's own marker record
+  int16_t direction;  // 0..3, or -1 for the stone's own marker record
 };
-// 32 bytes with 64-bit pointers.
-static_assert(sizeof(UndoRecord) == 2 * sizeof(CategoryList*) + 16);
+static_assert(sizeof(UndoRecord) == 16);
+
+// A node that a stone moved to another list, and the list it left.
+struct MovedNode {
+  SquareNode* node;
+  CategoryList* list;
+};
 
 // Worst case: the game stones of a full board push 6710 records (400 markers
 // plus one per pair of playable squares at most five apart on a line), and
-// each of the 30 search plies adds at most 41.
+// each of the 30 search plies adds at most 41. A marker moves the stone's
+// own two nodes, any other record at most the two of its square.
 constexpr int kUndoCapacity = 6710 + 30 * 41;
 static_assert(kUndoCapacity == 7940);
+constexpr int kMovedCapacity = 2 * kUndoCapacity;
 extern UndoRecord undoInformation[kUndoCapacity];
 extern int16_t nbUndoSquares;
+extern MovedNode movedNodes[kMovedCapacity];
+extern int16_t nbMovedNodes;
 
 void GetMask(const char* patternText, uint32_t& maskBits, uint32_t& bitsPlayer1,
              uint32_t& bitsPlayer2);
@@ -139,14 +147,13 @@ void RemoveSymbol();
 // would keep them out of line there, at a cost of a sixth of its time.
 
 // Fills the record of a square before its code in `direction` changes; -1
-// makes the marker record of the square that the stone is put on. The lists
-// are noted as the nodes move. PutSymbol pushes the records.
+// makes the marker record of the square that the stone is put on. PutSymbol
+// pushes the records.
 [[gnu::always_inline]] inline void SaveUndoInformation(UndoRecord& r, int16_t squareIndex,
                                                        int16_t direction) {
-  r.listPlayer1 = nullptr;
-  r.listPlayer2 = nullptr;
   r.lineCategories = lineCategoryAllDir[squareIndex];
-  r.pattern = direction >= 0 ? squarePattern[squareIndex][direction] : 0;
+  r.pattern =
+      direction >= 0 ? squarePattern[squareIndex][direction] : static_cast<uint32_t>(nbMovedNodes);
   r.squareIndex = squareIndex;
   r.raisedAtPlayer1 = sortSquare[0][squareIndex].raisedAt;
   r.raisedAtPlayer2 = sortSquare[1][squareIndex].raisedAt;

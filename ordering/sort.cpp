@@ -52,7 +52,9 @@ void InitializeSort() {
 
 CategoryList* MoveSquareNode(SquareNode* node, CategoryList* target) {
   CategoryList* from = node->list;
-  if (target->category < from->category) node->raisedAt = nbSymbolsPlaced;
+  // Both lists are the node's player's, which moveCategory holds in order of
+  // urgency: the lower address is the more urgent list.
+  if (target < from) node->raisedAt = nbSymbolsPlaced;
   MoveSquareToList(node, target);
   return from;
 }
