@@ -94,51 +94,33 @@ Square PickNearEven(const std::vector<RankedMove>& moves) {
   return {nearest->x, nearest->y};
 }
 
-// The board's eight symmetries (four when it is not square), as maps of a
-// square.
-using Symmetry = Square (*)(Square, int16_t w, int16_t h);
-constexpr Symmetry kSymmetries[] = {
-    [](Square s, int16_t, int16_t) { return s; },
-    [](Square s, int16_t w, int16_t) {
-      return Square{static_cast<int16_t>(w - 1 - s.x), s.y};
-    },
-    [](Square s, int16_t, int16_t h) {
-      return Square{s.x, static_cast<int16_t>(h - 1 - s.y)};
-    },
-    [](Square s, int16_t w, int16_t h) {
-      return Square{static_cast<int16_t>(w - 1 - s.x), static_cast<int16_t>(h - 1 - s.y)};
-    },
-    // Those that exchange the axes, for square boards only.
-    [](Square s, int16_t, int16_t) {
-      return Square{s.y, s.x};
-    },
-    [](Square s, int16_t w, int16_t) {
-      return Square{static_cast<int16_t>(w - 1 - s.y), s.x};
-    },
-    [](Square s, int16_t, int16_t h) {
-      return Square{s.y, static_cast<int16_t>(h - 1 - s.x)};
-    },
-    [](Square s, int16_t w, int16_t h) {
-      return Square{static_cast<int16_t>(w - 1 - s.y), static_cast<int16_t>(h - 1 - s.x)};
-    },
-};
-constexpr size_t kAxisKeepingSymmetries = 4;
+// The board's eight symmetries, numbered by what they do to a square: bit 2
+// exchanges the axes (square boards only), then bit 0 mirrors x and bit 1
+// mirrors y. The first four keep the axes.
+constexpr int kSymmetries = 8;
+constexpr int kAxisKeepingSymmetries = 4;
+Square Image(int symmetry, Square s, int16_t width, int16_t height) {
+  if (symmetry & 4) s = {s.y, s.x};
+  if (symmetry & 1) s.x = static_cast<int16_t>(width - 1 - s.x);
+  if (symmetry & 2) s.y = static_cast<int16_t>(height - 1 - s.y);
+  return s;
+}
 
 // The symmetries that map every stone and blocked square of the position onto
 // one of the same kind.
-std::vector<Symmetry> PositionSymmetries() {
-  std::vector<Symmetry> found;
+std::vector<int> PositionSymmetries() {
+  std::vector<int> found;
   const int16_t width = Tessel_GetBoardWidth(), height = Tessel_GetBoardHeight();
-  const size_t count = width == height ? std::size(kSymmetries) : kAxisKeepingSymmetries;
-  for (size_t k = 0; k < count; ++k) {
+  const int count = width == height ? kSymmetries : kAxisKeepingSymmetries;
+  for (int k = 0; k < count; ++k) {
     bool keeps = true;
     for (int16_t y = 0; keeps && y < height; ++y) {
       for (int16_t x = 0; keeps && x < width; ++x) {
-        const Square image = kSymmetries[k]({x, y}, width, height);
+        const Square image = Image(k, {x, y}, width, height);
         keeps = Tessel_GetSymbol(x, y) == Tessel_GetSymbol(image.x, image.y);
       }
     }
-    if (keeps) found.push_back(kSymmetries[k]);
+    if (keeps) found.push_back(k);
   }
   return found;
 }
@@ -149,7 +131,7 @@ CandidateRequest SymmetricTwins() {
   filter.twins = [symmetries = PositionSymmetries(), width = Tessel_GetBoardWidth(),
                   height = Tessel_GetBoardHeight()](Square move) {
     std::vector<Square> twins;
-    for (Symmetry s : symmetries) twins.push_back(s(move, width, height));
+    for (int k : symmetries) twins.push_back(Image(k, move, width, height));
     return twins;
   };
   return filter;
