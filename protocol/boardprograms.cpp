@@ -35,18 +35,12 @@ void SkipListLines() {
   ReadListLines([](int16_t, int16_t) {});
 }
 
-// The text after a quoted string: a backslash escapes the next character.
-// Null when the quote does not close on this line.
+// The text after the comment box's quoted text, whose characters the line
+// reader has already dropped: the line holds "" and what followed the closing
+// quote, or the open quote alone when the text never closed (null then).
 const char* AfterQuotedText(const char* text) {
   if (*text != '"') return text;
-  for (++text; *text != '\0'; ++text) {
-    if (*text == '\\' && text[1] != '\0') {
-      ++text;
-    } else if (*text == '"') {
-      return text + 1;
-    }
-  }
-  return nullptr;
+  return text[1] == '"' ? text + 2 : nullptr;
 }
 
 }  // namespace
