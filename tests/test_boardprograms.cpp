@@ -140,26 +140,6 @@ TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
   }
 }
 
-// With analysis lines on, every completed iteration marks its best square
-// once, the last of them is the answer, and the status line names its depth.
-TEST(BoardPrograms, OneRealtimeLinePerCompletedIteration) {
-  const std::string kRealtime = "MESSAGE REALTIME BEST ";
-  for (int depth : {1, 3, 5}) {
-    EngineProcess engine;
-    ASSERT_TRUE(engine.WriteLine("INFO show_detail 1\n" + kUnlimited + "\nINFO max_depth " +
-                                 std::to_string(depth) + "\n" + kQuietPosition));
-    EXPECT_EQ(engine.ReadLine(), "OK");
-    Lines marks;
-    std::optional<std::string> line;
-    while ((line = engine.ReadLine()) && line->starts_with(kRealtime))
-      marks.push_back(line->substr(kRealtime.size()));
-    ASSERT_EQ(marks.size(), size_t(depth));
-    ASSERT_TRUE(line->starts_with("MESSAGE [" + marks.back() + "]: value=")) << *line;
-    EXPECT_NE(line->find(", depth=" + std::to_string(depth) + ","), std::string::npos) << *line;
-    EXPECT_EQ(engine.ReadLine(), marks.back());
-  }
-}
-
 // Typed while the engine thinks, a comment's lines wait with it: the search
 // goes on until the stop, and the session after it.
 TEST(YixinBoard, CommentTextDuringASearchIsNotRun) {
