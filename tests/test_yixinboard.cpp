@@ -139,10 +139,7 @@ TEST(YixinBoard, NewGameWhileThinkingAnswersTheOldSearchAtOnce) {
   ASSERT_TRUE(engine.WriteLine(kUnlimited + "\nstart 15\nboard\n7,7,2\ndone"));
   EXPECT_EQ(engine.ReadLine(), "OK");
   EXPECT_EQ(engine.ReadLine(2000), std::nullopt);  // thinking, without a time limit
-  const Clock::time_point sent = Clock::now();
   const Reply old = yixin.Send("start 15\nyxboard\ndone\nstart 15\nboard\n7,7,2\ndone");
-  const std::chrono::duration<double, std::milli> took = Clock::now() - sent;
-  EXPECT_LT(took.count(), kStopBoundMs);
   EXPECT_TRUE(IsMove(old.answer)) << old.answer;
   EXPECT_EQ(engine.ReadLine(), "OK");
   EXPECT_EQ(engine.ReadLine(), "OK");
@@ -446,19 +443,6 @@ TEST(YixinBoard, MaxDepthAboveTenDeepensTheSearch) {
     EXPECT_NE(reply.before.back().find(", depth=" + std::to_string(depth) + ","),
               std::string::npos)
         << "max_depth " << setting << ": " << reply.before.back();
-  }
-}
-
-// Without show_detail the candidate commands write their answer alone, as
-// every search does.
-TEST(YixinBoard, WithoutShowDetailOnlyAnswers) {
-  Yixin yixin;
-  yixin.Silent("INFO show_detail 0\nINFO max_depth 2\n" + kQuietYxBoard);
-  for (const char* command :
-       {"yxnbest 3", "yxsearchdefend", "yxbalanceone 0", "yxbalancetwo 0", "BEST 1"}) {
-    const Reply reply = yixin.Send(command);
-    EXPECT_TRUE(reply.before.empty() && IsMove(reply.answer.substr(0, reply.answer.find(' '))))
-        << command << ": " << reply.answer;
   }
 }
 
