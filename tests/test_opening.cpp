@@ -12,13 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "tools/harness/manager.h"
+#include "tests/session.h"
 
 namespace {
 
 using Square = std::pair<int, int>;
 
-const std::string kAbout(kAboutLine);
 constexpr int kSide = 15;
 // Short moves keep the suite quick; the decisions below hold at any budget.
 const std::string kSettings =
@@ -37,16 +36,11 @@ std::optional<Stones> ParseSquares(const std::string& text) {
   return squares;
 }
 
-std::string StoneLines(const Stones& stones) {
-  std::string lines;
-  for (const auto& [x, y] : stones) lines += std::to_string(x) + "," + std::to_string(y) + "\n";
-  return lines;
-}
-
 // A step's list of stones, as Yixin-Board writes it after the command.
 std::string List(const Stones& stones) {
   std::string lines = "\n";
-  return lines + StoneLines(stones) + "done";
+  for (const auto& [x, y] : stones) lines += std::to_string(x) + "," + std::to_string(y) + "\n";
+  return lines + "done";
 }
 
 // Plays the stones on the referee; each must be legal and leave the game on
@@ -57,127 +51,62 @@ void ExpectPlayable(Referee& referee, const Stones& stones) {
   }
 }
 
-Referee RefereeWith(const Stones& stones, Referee::Rule rule = Referee::Rule::kFreestyle) {
-  Referee referee(kSide, kSide, rule);
-  ExpectPlayable(referee, stones);
-  return referee;
+// The engine holds a stone on each square: none is free to PLAY.
+void ExpectHolds(Session& engine, const Stones& stones) {
+  for (const auto& [x, y] : stones) {
+    EXPECT_EQ(engine.Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
+              "ERROR square is occupied")
+        << x << "," << y;
+  }
 }
 
-class Engine {
- public:
-  explicit Engine(const std::string& settings) {
-    EXPECT_TRUE(process_.WriteLine(settings));
-    EXPECT_EQ(Next(), "OK");
-  }
-  void Send(const std::string& lines) { EXPECT_TRUE(process_.WriteLine(lines)); }
-  std::string Next() { return process_.ReadLine(60000).value_or("(no reply)"); }
-  std::string Ask(const std::string& lines) {
-    Send(lines);
-    return Next();
-  }
-  // Nothing else was written: the next line answers ABOUT.
-  void ExpectQuiet() { EXPECT_EQ(Ask("ABOUT"), kAbout); }
-  // The engine holds a stone on each square: none is free to PLAY.
-  void ExpectHolds(const Stones& stones) {
-    for (const auto& [x, y] : stones) {
-      EXPECT_EQ(Ask("PLAY " + std::to_string(x) + "," + std::to_string(y)),
-                "ERROR square is occupied")
-          << x << "," << y;
-    }
-  }
-
- private:
-  EngineProcess process_;
+// Swap2 positions whose searched value is far from even, or near it, at any
+// budget, and the stones that the choice adds: none when it swaps, one when
+// it stays and plays, two when it leaves the choice to the other side.
+struct Opening {
+  Stones stones;
+  size_t added;
+};
+const Opening kOpenings[] = {
+    // Three stones: black's two against a white stone in the corner.
+    {{{7, 7}, {0, 0}, {8, 7}}, 0},
+    // Black's stones in the corners, white's in the centre.
+    {{{0, 0}, {7, 7}, {14, 14}}, 1},
+    // White between black's two: near even.
+    {{{7, 7}, {6, 6}, {8, 8}}, 2},
+    // Five stones: black's open three.
+    {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, 0},
+    // White's two in the centre against black's corners.
+    {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, 1},
 };
 
-enum class Kind { kSwap, kOneStone, kTwoStones, kThreeStones };
-
-Kind KindOf(const std::string& reply) {
-  if (reply == "SWAP") return Kind::kSwap;
-  const std::optional<Stones> squares = ParseSquares(reply);
-  EXPECT_TRUE(squares.has_value()) << reply;
-  const size_t n = squares ? squares->size() : 0;
-  EXPECT_TRUE(n >= 1 && n <= 3) << reply;
-  return n == 1 ? Kind::kOneStone : n == 2 ? Kind::kTwoStones : Kind::kThreeStones;
-}
-
-// SWAP2BOARD on an empty board: three stones, black, white and black, legal
-// under every rule (no forbidden black stone under renju).
-TEST(Swap2Board, EmptyBoardGetsThreeStonesUnderEveryRule) {
-  for (int rule : {0, 1, 4, 8, 9}) {
-    SCOPED_TRACE(rule);
-    Engine engine(kSettings + "\nINFO rule " + std::to_string(rule));
-    const std::string reply = engine.Ask("SWAP2BOARD\nDONE");
-    ASSERT_EQ(KindOf(reply), Kind::kThreeStones) << reply;
-    Referee referee(kSide, kSide, RuleFromInfo(rule));
-    ExpectPlayable(referee, *ParseSquares(reply));
-    engine.ExpectQuiet();
-    engine.ExpectHolds(referee.stones());
-  }
-}
-
-// Positions whose searched value is far from even, or near it, at any
-// budget: the answer follows the value. Stones come as x,y lines, or x,y,z.
+// SWAP2BOARD answers SWAP or the stones it adds, legal under the rule: three,
+// black, white and black, on an empty board under every rule, and on the
+// openings above as their value says. Stones come as x,y lines, or x,y,z.
 TEST(Swap2Board, AnswersFollowTheValueOfThePosition) {
-  struct Case {
-    Stones stones;
-    Kind kind;
-    bool withThirdNumber;
-  };
-  const Case cases[] = {
-      // Three stones: black's two against a white stone in the corner.
-      {{{7, 7}, {0, 0}, {8, 7}}, Kind::kSwap, false},
-      // Black's stones in the corners, white's in the centre.
-      {{{0, 0}, {7, 7}, {14, 14}}, Kind::kOneStone, true},
-      // White between black's two: near even, two more stones.
-      {{{7, 7}, {6, 6}, {8, 8}}, Kind::kTwoStones, false},
-      // Five stones: black's open three.
-      {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, Kind::kSwap, true},
-      // White's two in the centre against black's corners.
-      {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, Kind::kOneStone, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(StoneLines(c.stones));
+  std::vector<std::pair<int, Opening>> cases;  // INFO rule, opening
+  for (int rule : {0, 1, 4, 8, 9}) cases.push_back({rule, {{}, 3}});
+  for (const Opening& opening : kOpenings) cases.push_back({0, opening});
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const auto& [rule, opening] = cases[i];
+    SCOPED_TRACE("rule " + std::to_string(rule) + List(opening.stones));
+    Session engine;
+    engine.Expect(kSettings + "\nINFO rule " + std::to_string(rule), {"OK"});
     std::string lines;
-    for (const auto& [x, y] : c.stones) {
-      lines += std::to_string(x) + "," + std::to_string(y) + (c.withThirdNumber ? ",0\n" : "\n");
-    }
-    Engine engine(kSettings);
+    for (const auto& [x, y] : opening.stones)
+      lines += std::to_string(x) + "," + std::to_string(y) + (i % 2 == 0 ? ",0\n" : "\n");
     const std::string reply = engine.Ask("SWAP2BOARD\n" + lines + "DONE");
-    EXPECT_EQ(KindOf(reply), c.kind) << reply;
-    Referee referee = RefereeWith(c.stones);
-    if (reply != "SWAP") ExpectPlayable(referee, *ParseSquares(reply));
+    Referee referee(kSide, kSide, RuleFromInfo(rule));
+    ExpectPlayable(referee, opening.stones);
+    if (opening.added == 0) {
+      EXPECT_EQ(reply, "SWAP");
+    } else {
+      const std::optional<Stones> added = ParseSquares(reply);
+      ASSERT_TRUE(added && added->size() == opening.added) << reply;
+      ExpectPlayable(referee, *added);
+    }
     engine.ExpectQuiet();
-    engine.ExpectHolds(referee.stones());
-  }
-}
-
-// A wrong list gets one error line and leaves the position as it was: the
-// stone played before it is still there.
-TEST(Swap2Board, WrongStonesGetOneErrorAndChangeNothing) {
-  struct Case {
-    std::string block;
-    std::string error;
-  };
-  const std::string count = "ERROR SWAP2BOARD takes 0, 3 or 5 stones";
-  const std::string parameter = "ERROR wrong or missing command parameter";
-  const Case cases[] = {
-      {"7,7\nDONE", count},
-      {"7,7\n8,8\nDONE", count},
-      {"7,7\n8,8\n9,9\n6,6\nDONE", count},
-      {"7,7\n8,8\n9,9\n6,6\n5,5\n4,4\nDONE", count},
-      {"7,7\n8,8\n7,7\nDONE", "ERROR square is occupied"},
-      {"7,7\n15,3\n9,9\nDONE", parameter},
-      {"7,7\n-1,3\n9,9\nDONE", parameter},
-      {"7,7\nfoo", parameter},
-  };
-  Engine engine(kSettings);
-  engine.Send("PLAY 1,1");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.block);
-    EXPECT_EQ(engine.Ask("SWAP2BOARD\n" + c.block), c.error);
-    EXPECT_EQ(engine.Ask("PLAY 1,1"), "ERROR square is occupied");
-    engine.ExpectQuiet();
+    ExpectHolds(engine, referee.stones());
   }
 }
 
@@ -187,11 +116,14 @@ TEST(Swap2Board, WrongStonesGetOneErrorAndChangeNothing) {
 TEST(Swap2Board, TheGameAfterTheOpeningIsAsANewProcessSeesIt) {
   const std::string settings = "START 15\nINFO timeout_turn 30000\nINFO max_depth 3";
   const std::string board = "BOARD\n7,7,2\n8,7,1\n9,9,2\n8,8,1\n8,6,2\nDONE";
-  const std::string fresh = Engine(settings).Ask(board);
+  Session first;
+  first.Expect(settings, {"OK"});
+  const std::string fresh = first.Ask(board);
   for (const std::string step : {"SWAP2BOARD\nDONE", "SWAP2BOARD\n7,7\n6,6\n8,8\nDONE",
                                  "SWAP2BOARD\n7,7\n0,0\n8,7\n14,14\n9,7\nDONE"}) {
     SCOPED_TRACE(step);
-    Engine engine(settings);
+    Session engine;
+    engine.Expect(settings, {"OK"});
     engine.Ask(step);
     EXPECT_EQ(engine.Ask(board), fresh);
     engine.ExpectQuiet();
@@ -225,11 +157,13 @@ Square MessageSquare(const std::string& line, const std::string& prefix) {
 class YixinBoard {
  public:
   explicit YixinBoard(int infoRule)
-      : engine_("yxshowinfo\nINFO rule " + std::to_string(infoRule) +
-                "\nINFO timeout_turn 300\nINFO timeout_match 100000\nstart 15"),
-        referee_(kSide, kSide, infoRule == 2 ? Referee::Rule::kRenju : Referee::Rule::kExactFive) {}
+      : referee_(kSide, kSide, infoRule == 2 ? Referee::Rule::kRenju : Referee::Rule::kExactFive) {
+    engine_.Expect("yxshowinfo\nINFO rule " + std::to_string(infoRule) +
+                       "\nINFO timeout_turn 300\nINFO timeout_match 100000\nstart 15",
+                   {"OK"});
+  }
 
-  Engine& engine() { return engine_; }
+  Session& engine() { return engine_; }
   const Stones& stones() const { return stones_; }
   bool IsEmpty(const Square& s) const { return referee_.IsEmpty(s.first, s.second); }
   void Play(const Square& s) {
@@ -245,22 +179,14 @@ class YixinBoard {
   }
   // start, board (or yxboard) and the stones, as its send_board writes them.
   std::string Block(bool think) const {
-    std::string lines = "INFO time_left 100000\nstart 15\n";
-    lines += think ? "board" : "yxboard";
-    for (size_t i = 0; i < stones_.size(); ++i) {
-      const int label = stones_.size() % 2 == i % 2 ? 1 : 2;
-      lines += '\n';
-      lines += std::to_string(stones_[i].first) + "," + std::to_string(stones_[i].second) + "," +
-               std::to_string(label);
-    }
-    return lines + "\ndone";
+    return "INFO time_left 100000\nstart 15\n" + YxPosition(think ? "board" : "yxboard", stones_);
   }
   // The engine's move after a board block or a turn: legal, and played.
   void ExpectMove(const std::string& request) {
     const std::string reply = Ask(request);
-    int x = -1, y = -1;
-    ASSERT_TRUE(ParseMoveReply(reply, &x, &y, kSide, kSide)) << reply;
-    Play({x, y});
+    const std::optional<Stones> move = ParseSquares(reply);
+    ASSERT_TRUE(move && move->size() == 1) << reply;
+    Play(move->front());
     engine_.ExpectQuiet();
   }
   // The reply to the lines, past the OK of each new game (which the board
@@ -270,7 +196,7 @@ class YixinBoard {
     return Next();
   }
   // The engine holds every stone of the game.
-  void ExpectHoldsTheGame() { engine_.ExpectHolds(stones_); }
+  void ExpectHoldsTheGame() { ExpectHolds(engine_, stones_); }
   // The human's sixth stone, which the board sends as a turn, answered by
   // Tessel's seventh on the game the board has.
   void ExpectAnswerToTheHumansSixth() {
@@ -287,7 +213,7 @@ class YixinBoard {
   }
 
  private:
-  Engine engine_;
+  Session engine_;
   Referee referee_;
   Stones stones_;
 };
@@ -308,33 +234,24 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
   }
 }
 
-// Tessel white chooses after the human's stones, each answer forced by the
-// position: yxswap2step2 after three (swap, stay, or MOVE4 and MOVE5),
-// yxswap2step3 after five (black against black's open three, white when
-// white's two hold the centre); then the game as the board goes on.
+// Tessel white chooses after the human's stones of the openings above, each
+// answer forced by the position: yxswap2step2 after three (SWAP1 YES, NO, or
+// MOVE4 and MOVE5), yxswap2step3 after five (SWAP2 YES or NO); then the game
+// as the board goes on.
 TEST(YixinSwap2, TesselChoosesThenTheGameGoesOn) {
-  struct Case {
-    Stones stones;
-    std::string step;
-    std::string answer;  // "MOVE4" for the two stones
-  };
-  const Case cases[] = {
-      {{{7, 7}, {0, 0}, {8, 7}}, "yxswap2step2", "MESSAGE SWAP2 SWAP1 YES"},
-      {{{0, 0}, {7, 7}, {14, 14}}, "yxswap2step2", "MESSAGE SWAP2 SWAP1 NO"},
-      {{{7, 7}, {6, 6}, {8, 8}}, "yxswap2step2", "MOVE4"},
-      {{{7, 7}, {0, 0}, {8, 7}, {14, 14}, {9, 7}}, "yxswap2step3", "MESSAGE SWAP2 SWAP2 YES"},
-      {{{0, 0}, {7, 7}, {14, 14}, {7, 8}, {0, 14}}, "yxswap2step3", "MESSAGE SWAP2 SWAP2 NO"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(StoneLines(c.stones));
+  for (const Opening& opening : kOpenings) {
+    SCOPED_TRACE(List(opening.stones));
     YixinBoard board(1);
-    for (const Square& s : c.stones) board.Play(s);
-    const std::string reply = board.Ask(board.Block(false) + "\n" + c.step);
-    if (c.answer == "MOVE4") {
+    for (const Square& s : opening.stones) board.Play(s);
+    const bool three = opening.stones.size() == 3;
+    const std::string reply =
+        board.Ask(board.Block(false) + (three ? "\nyxswap2step2" : "\nyxswap2step3"));
+    if (opening.added == 2) {
       board.Play(MessageSquare(reply, "SWAP2 MOVE4"));
       board.Play(MessageSquare(board.Next(), "SWAP2 MOVE5"));
     } else {
-      EXPECT_EQ(reply, c.answer);
+      EXPECT_EQ(reply, std::string("MESSAGE SWAP2 ") + (three ? "SWAP1 " : "SWAP2 ") +
+                           (opening.added == 0 ? "YES" : "NO"));
     }
     board.engine().ExpectQuiet();
     board.ExpectHoldsTheGame();
@@ -490,26 +407,6 @@ TEST(YixinSoosorv, OffersDifferBySymmetry) {
   for (const Square& s : {Square{7, 7}, Square{7, 6}, Square{7, 9}, Square{7, 5}}) board.Play(s);
   board.engine().Send("yxsoosorvstep5 8" + List(board.stones()));
   EXPECT_EQ(ReadOffers(board, 8).size(), 8u);
-}
-
-// Wrong steps: one error line each, the list read, nothing else written.
-TEST(YixinSoosorv, WrongStepsGetOneError) {
-  const std::string parameter = "ERROR wrong or missing command parameter";
-  const std::string occupied = "ERROR square is occupied";
-  const std::pair<std::string, std::string> cases[] = {
-      {"yxsoosorvstep2\n7,7\n7,6\ndone", parameter},
-      {"yxsoosorvstep4 0\n7,7\n7,6\n8,8\n7,5\ndone", parameter},
-      {"yxsoosorvstep5 9\n7,7\n7,6\n8,8\n7,5\ndone", parameter},
-      {"yxsoosorvstep6\n7,7\n7,6\n8,8\n7,5\ndone", parameter},
-      {"yxsoosorvstep3\n7,7\n7,7\n8,8\ndone", occupied},
-      {"start 15\nyxboard\ndone\nyxswap2step2", parameter},  // no stones
-  };
-  YixinBoard board(2);
-  for (const auto& [step, error] : cases) {
-    SCOPED_TRACE(step);
-    EXPECT_EQ(board.Ask(step), error);
-    board.engine().ExpectQuiet();
-  }
 }
 
 }  // namespace

@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "tools/harness/manager.h"
+#include "tests/session.h"
 
 namespace {
 
 using namespace std::string_literals;
-using Lines = std::vector<std::string>;
-const std::string kAbout(kAboutLine);
 const std::string kUnknown = "ERROR unknown command";
 
 void ExpectTranscript(const std::string& input, const Lines& expected) {
@@ -46,26 +43,25 @@ TEST(CommandLoop, CarriageReturnsNulBytesAndHugeLines) {
   ExpectTranscript("ABOUT " + huge + "\n" + huge + "\nABOUT\0junk\nAB\0OUT\nABOUT\rABOUT\r\n"s +
                        "ABOUT\r\r\nSTART 20\rBEGIN\n" + std::string(300, '\0') +
                        "\n\r\nEND\rEND\nABOUT\r\nINFO timeout_turn 500\r\nEND\r\nABOUT\n"s,
-                   {kAbout, kUnknown, kAbout, kUnknown, kUnknown, kUnknown, "OK", kUnknown, kUnknown,
-                    kUnknown, kAbout});
+                   {kAbout, kUnknown, kAbout, kUnknown, kUnknown, kUnknown, "OK", kUnknown,
+                    kUnknown, kUnknown, kAbout});
 }
 
 TEST(CommandLoop, LongLinesKeepTheirFirst255Characters) {
   // INFO with a key is silent and without one an error: the 255th character
   // stays and the 256th goes; the rest of a line never comes back as a line.
   const std::string blanks(250, ' ');
-  ExpectTranscript("INFO" + blanks + "x\nINFO" + blanks + " x\n" + std::string(255, 'x') +
-                       "ABOUT\nABOUT\n",
-                   {"ERROR INFO wrong parameter", kUnknown, kAbout});
+  ExpectTranscript(
+      "INFO" + blanks + "x\nINFO" + blanks + " x\n" + std::string(255, 'x') + "ABOUT\nABOUT\n",
+      {"ERROR INFO wrong parameter", kUnknown, kAbout});
 }
 
 TEST(CommandLoop, EveryReplyIsReadableWhileInputStaysOpen) {
   EngineProcess engine;
   EXPECT_EQ(engine.Ask("ABOUT"), kAbout);
   EXPECT_EQ(engine.Ask("START"), "OK");
-  const std::optional<std::string> move = engine.Ask("INFO timeout_turn 200\nBEGIN");
-  int x, y;
-  EXPECT_TRUE(move && ParseMoveReply(*move, &x, &y)) << move.value_or("(none)");
+  const std::string move = engine.Ask("INFO timeout_turn 200\nBEGIN").value_or("(none)");
+  EXPECT_TRUE(IsMove(move)) << move;
   EXPECT_TRUE(engine.WriteLine("END"));
   EXPECT_EQ(engine.Finish(), 0);
   EXPECT_TRUE(engine.TakeLines().empty());

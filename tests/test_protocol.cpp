@@ -2,45 +2,34 @@
 // errors and settings; the literal ones in tests/data/protocol.txt.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tests/data_file.h"
-#include "tools/harness/manager.h"
+#include "tests/session.h"
 
 namespace {
 
 const std::string kFull = "ERROR board is full", kOccupied = "ERROR square is occupied";
-const std::string kCentral = "<central>";  // any move with x and y in 5..14
-const std::string kMove = "<move>";        // any move
 
-struct Step {
-  std::string input;  // lines; a newline ends the last one if missing
-  std::vector<std::string> replies;
-};
-
-std::string Block(const Stones& p1, const Stones& p2, int label = 0, bool done = true) {
-  return BoardBlock(InPlayOrder(p1, p2), p1.size() == p2.size() ? 1 : 2, label, done);
+std::string Block(const Stones& p1, const Stones& p2) {
+  return BoardBlock(InPlayOrder(p1, p2), p1.size() == p2.size() ? 1 : 2);
 }
 std::string Plays(const Stones& stones) {
   std::string text;
   for (auto [x, y] : stones) text += "PLAY " + std::to_string(x) + "," + std::to_string(y) + "\n";
   return text;
 }
+// All input at once, then the end of input: every reply in order, nothing more.
 void CheckSession(const std::vector<Step>& steps) {
   std::string input;
-  for (const Step& s : steps) input += s.input.ends_with('\n') ? s.input : s.input + "\n";
+  for (const Step& s : steps) input += s.input + "\n";
   const RunResult r = RunEngine(input);
   EXPECT_EQ(r.exitStatus, 0);
   size_t i = 0;
   for (const Step& s : steps)
     for (const std::string& want : s.replies) {
       const std::string got = i < r.lines.size() ? r.lines[i] : "(no reply)";
-      int x, y;
-      const bool move = ParseMoveReply(got, &x, &y);
-      const bool central = move && std::min(x, y) >= 5 && std::max(x, y) <= 14;
-      if (want == kCentral ? !central : want == kMove ? !move : got != want) {
+      if (!Matches(got, want)) {
         ADD_FAILURE() << "after: " << s.input << "\n  expected: " << want << "\n  got: " << got;
         return;  // later lines are out of step
       }
@@ -53,17 +42,7 @@ void CheckSession(const std::vector<Step>& steps) {
 TEST(Protocol, Transcripts) {
   for (const DataCase& c : ReadCases("protocol.txt")) {
     SCOPED_TRACE(c.name);
-    std::vector<Step> steps;
-    for (const std::string& row : c.rows) {
-      const std::string text = row.size() > 2 ? row.substr(2) : "";
-      if (row.starts_with('>')) {
-        if (steps.empty() || !steps.back().replies.empty()) steps.emplace_back();
-        steps.back().input += text + "\n";
-      } else if (row.starts_with('<')) {
-        steps.back().replies.push_back(text);
-      }
-    }
-    CheckSession(steps);
+    CheckSession(Steps(c));
   }
 }
 
@@ -99,10 +78,10 @@ TEST(Protocol, HundredsOfGamesInOneProcess) {
   }
   const RunResult r = RunEngine(input + "BOARD\n0,0,1\n0,1,1\nDONE\n", 120000);
   EXPECT_EQ(r.exitStatus, 0);
-  int moves = 0, x, y;
+  int moves = 0;
   for (const std::string& line : r.lines) {
-    if (ParseMoveReply(line, &x, &y)) ++moves;
-    if (line != "OK" && !ParseMoveReply(line, &x, &y)) ADD_FAILURE() << line;
+    if (IsMove(line)) ++moves;
+    if (line != "OK" && !IsMove(line)) ADD_FAILURE() << line;
   }
   EXPECT_TRUE(moves == 151 && r.lines.size() == 301u) << moves;
 }

@@ -1,131 +1,112 @@
-// Yixin-Board's use of the engine beyond the game commands, through the real
-// executable: a new game while the engine thinks, the analysis lines that its
-// analysis view draws (INFO show_detail bits), the candidate searches
-// (yxnbest, yxsearchdefend, yxbalanceone, yxbalancetwo) and every other
-// command that it sends, each exactly as its source writes it.
+// The engine as the board programs drive it, line by line through the real
+// executable: Piskvork (the Gomocup manager, whose stop is INFO timeout_turn 0
+// and whose continuous game blocks squares) and Yixin-Board (yxboard
+// positions, a new game while the engine thinks, yxstop, database and block
+// commands, the analysis lines that its view draws from the INFO show_detail
+// bits, and the candidate searches yxnbest, yxsearchdefend, yxbalanceone and
+// yxbalancetwo), each exactly as its source writes it. Both read any line that
+// is not a MESSAGE (Piskvork) or a log line (Yixin-Board) as the move, so no
+// command may be answered with a line it does not expect. The literal sessions
+// are in tests/data/board_programs.txt.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tools/harness/manager.h"
+#include "tests/session.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Lines = std::vector<std::string>;
 
-const std::string kAbout(kAboutLine);
-// Yixin-Board's default level: no time limit at all.
-const std::string kUnlimited =
-    "INFO timeout_turn 2000000\nINFO timeout_match 100000000\nINFO time_left 100000000\n"
-    "INFO max_depth 225";
-// Three stones on 15 x 15; the engine, second to move, answers. Searching it
-// to the full depth takes minutes.
-const std::string kQuietBoard = "start 15\nboard\n7,7,2\n8,8,1\n6,8,2\ndone";
-// The same stones loaded without an answer; player 2 is to move.
-const std::string kQuietYxBoard = "start 15\nyxboard\n7,7,2\n8,8,1\n6,8,2\ndone";
-constexpr int kWin = 30000;
-// Bound on the answer after a stop; an unheeded one leaves the search running
-// for minutes, and wine and a loaded machine need the margin.
-constexpr double kStopBoundMs = 1500;
+// Three stones on 15 x 15 with player 2 to move: searching them to the full
+// depth takes minutes. As board answers them, as yxboard loads them.
+const Stones kQuietStones = {{7, 7}, {8, 8}, {6, 8}};
+const std::string kQuietBoard = "start 15\n" + YxPosition("board", kQuietStones);
+const std::string kQuietYxBoard = "start 15\n" + YxPosition("yxboard", kQuietStones);
 
-// The lines of one analysis block, INFO PV i up to INFO PV DONE.
-struct Block {
-  std::map<std::string, std::string> info;
-  int Int(const std::string& key) const { return std::atoi(info.at(key).c_str()); }
-  // EVAL as a number: +M<n> and -M<n> count as the win and the loss.
-  int Eval() const {
-    const std::string& e = info.at("EVAL");
-    if (e.starts_with("+M")) return kWin;
-    if (e.starts_with("-M")) return -kWin;
-    return std::atoi(e.c_str());
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The sessions of board_programs.txt, each in one process.
+TEST(BoardPrograms, Sessions) {
+  for (const DataCase& c : ReadCases("board_programs.txt")) {
+    SCOPED_TRACE(c.name);
+    Session session;
+    for (const Step& step : Steps(c)) session.Expect(step.input, step.replies);
   }
-  std::string Line() const { return info.at("BESTLINE"); }
-};
+}
 
-// Everything the engine wrote up to and with its answer.
-struct Reply {
-  Lines before;  // MESSAGE and INFO lines
-  std::string answer;
-
-  std::vector<Block> Blocks() const {
-    std::vector<Block> blocks;
-    for (const std::string& line : before) {
-      if (!line.starts_with("INFO ")) continue;
-      const size_t space = line.find(' ', 5);
-      const std::string key = line.substr(5, space - 5), value = line.substr(space + 1);
-      // INFO PV i opens a block (kept as INDEX), INFO PV DONE closes it.
-      const bool opens = key == "PV" && value != "DONE";
-      if (opens) blocks.emplace_back();
-      EXPECT_FALSE(blocks.empty()) << line;
-      if (!blocks.empty()) blocks.back().info[opens ? "INDEX" : key] = value;
+// A search that would run for minutes, with analysis lines on, is stopped the
+// way each program stops it: the status line and the move of the last
+// completed iteration come within the bound, or, for END, the end of the
+// process with nothing written. Then play goes on as usual.
+TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
+  const std::string kRealtime = "MESSAGE REALTIME BEST ";
+  // A new time_left or timeout_match that leaves no time stops the search too.
+  for (const std::string stop :
+       {"INFO timeout_turn 0", "yxstop", "END", "INFO time_left 3000", "INFO timeout_match 3000"}) {
+    SCOPED_TRACE(stop);
+    Session gui;
+    EngineProcess& engine = gui.engine();
+    gui.Send("INFO show_detail 1\n" + kUnlimited + "\n" + kQuietBoard);
+    EXPECT_EQ(gui.Next(), "OK");
+    // Each completed iteration marks its best square, and no answer comes.
+    std::string best = "(none)";
+    for (std::optional<std::string> line; (line = engine.ReadLine(1500));) {
+      ASSERT_TRUE(line->starts_with(kRealtime)) << *line;
+      best = line->substr(kRealtime.size());
     }
-    return blocks;
-  }
-  // The blocks of the deepest depth written.
-  std::vector<Block> LastDepth() const {
-    std::vector<Block> all = Blocks(), last;
-    for (const Block& b : all) {
-      if (b.Int("DEPTH") == all.back().Int("DEPTH")) last.push_back(b);
+    const Clock::time_point sent = Clock::now();
+    gui.Send(stop);
+    std::optional<std::string> line;
+    std::string status;
+    while ((line = engine.ReadLine()) && line->starts_with("MESSAGE")) {
+      if (line->starts_with(kRealtime)) best = line->substr(kRealtime.size());
+      if (line->starts_with("MESSAGE [")) status = *line;
     }
-    return last;
-  }
-  int Count(const std::string& prefix) const {
-    return static_cast<int>(std::count_if(
-        before.begin(), before.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
-  }
-};
-
-class Yixin {
- public:
-  // Writes the lines and reads up to the first line that is neither a MESSAGE
-  // nor an INFO line nor the OK of a new game: the answer.
-  Reply Send(const std::string& lines) {
-    EXPECT_TRUE(engine_.WriteLine(lines));
-    return Read();
-  }
-  Reply Read(int timeoutMs = 60000) {
-    Reply reply;
-    while (std::optional<std::string> line = engine_.ReadLine(timeoutMs)) {
-      if (*line == "OK") continue;
-      if (!line->starts_with("MESSAGE") && !line->starts_with("INFO ")) {
-        reply.answer = *line;
-        return reply;
-      }
-      reply.before.push_back(*line);
+    EXPECT_LT(MsSince(sent), kStopBoundMs);
+    if (stop == "END") {
+      EXPECT_TRUE(!line && status.empty() && engine.Finish(1000) == 0);
+      continue;
     }
-    reply.answer = "(no reply)";
-    return reply;
+    EXPECT_EQ(line, best);
+    EXPECT_TRUE(status.starts_with("MESSAGE [" + best + "]: value=")) << status;
+    // yxstop when the engine is not thinking does nothing.
+    gui.Expect("yxstop\nINFO show_detail 0\nINFO timeout_turn 300\nTURN 3,3", {kMove});
   }
-  // Writes the lines, which must be answered with nothing at all but the OK
-  // of each new game.
-  void Silent(const std::string& lines) {
-    ASSERT_TRUE(engine_.WriteLine(lines));
-    for (size_t at = 0; at != std::string::npos; at = lines.find('\n', at + 1)) {
-      if (lines.compare(at == 0 ? 0 : at + 1, 6, "start ") == 0) {
-        EXPECT_EQ(engine_.ReadLine().value_or("(no reply)"), "OK") << "after: " << lines;
-      }
-    }
-    EXPECT_EQ(engine_.Ask("ABOUT").value_or("(no reply)"), kAbout) << "after: " << lines;
+}
+
+// Every command that brings a new position stops a search at once with the
+// answer so far, then is performed; what it answers itself follows.
+TEST(BoardPrograms, NewPositionStopsTheSearchThenIsPerformed) {
+  const std::pair<std::string, Lines> cases[] = {
+      {"START 15", {"OK"}},         {"RECTSTART 15,12", {"OK"}},     {"RESTART", {"OK"}},
+      {"YXBOARD\n1,1,1\nDONE", {}}, {"BOARD\n1,1,2\nDONE", {kMove}},
+  };
+  for (const auto& [lines, replies] : cases) {
+    SCOPED_TRACE(lines);
+    Session yixin;
+    yixin.StartThinking(kQuietBoard);
+    const Clock::time_point sent = Clock::now();
+    // The new limit reaches the search at once too, for the new position's.
+    yixin.Send(lines + "\nINFO timeout_turn 300");
+    const std::string stopped = yixin.Next();
+    EXPECT_LT(MsSince(sent), kStopBoundMs);
+    EXPECT_TRUE(IsMove(stopped)) << stopped;
+    for (const std::string& want : replies) EXPECT_TRUE(Matches(yixin.Next(), want)) << want;
+    // The new position is in play: its stone is taken.
+    const bool stone = lines.find("1,1") != std::string::npos;
+    yixin.Expect(stone ? "turn 1,1" : "yxstop",
+                 stone ? Lines{"ERROR square is occupied"} : Lines{});
   }
-  EngineProcess& engine() { return engine_; }
-
- private:
-  EngineProcess engine_;
-};
-
-bool IsMove(const std::string& text, int side = 15) {
-  int x, y;
-  return ParseMoveReply(text, &x, &y, side, side);
 }
 
 // A new game while the engine thinks: Yixin-Board sends no stop, but counts
@@ -134,62 +115,33 @@ bool IsMove(const std::string& text, int side = 15) {
 // and every later answer belongs to the position it was asked on. This is the
 // replay of issue 21, where a stale answer came back for the human's move.
 TEST(YixinBoard, NewGameWhileThinkingAnswersTheOldSearchAtOnce) {
-  Yixin yixin;
-  EngineProcess& engine = yixin.engine();
-  ASSERT_TRUE(engine.WriteLine(kUnlimited + "\nstart 15\nboard\n7,7,2\ndone"));
-  EXPECT_EQ(engine.ReadLine(), "OK");
-  EXPECT_EQ(engine.ReadLine(2000), std::nullopt);  // thinking, without a time limit
-  const Reply old = yixin.Send("start 15\nyxboard\ndone\nstart 15\nboard\n7,7,2\ndone");
-  EXPECT_TRUE(IsMove(old.answer)) << old.answer;
-  EXPECT_EQ(engine.ReadLine(), "OK");
-  EXPECT_EQ(engine.ReadLine(), "OK");
-  EXPECT_EQ(engine.ReadLine(1000), std::nullopt);  // the new position is being searched
-  const Reply fresh = yixin.Send("yxstop");
-  EXPECT_TRUE(IsMove(fresh.answer) && fresh.answer != "7,7") << fresh.answer;
+  Session yixin;
+  yixin.StartThinking("start 15\nboard\n7,7,2\ndone", 2000);
+  const std::string old = yixin.Ask("start 15\nyxboard\ndone\nstart 15\nboard\n7,7,2\ndone");
+  EXPECT_TRUE(IsMove(old, 15)) << old;
+  EXPECT_EQ(yixin.Next(), "OK");
+  EXPECT_EQ(yixin.Next(), "OK");
+  EXPECT_EQ(yixin.engine().ReadLine(1000), std::nullopt);  // the new position is being searched
+  const std::string fresh = yixin.Ask("yxstop");
+  EXPECT_TRUE(IsMove(fresh, 15) && fresh != "7,7") << fresh;
   // The same position again, stopped at once, then the human's move.
-  EXPECT_EQ(engine.Ask("start 15\nboard\n7,7,2\ndone\nyxstop"), "OK");
-  const std::string own = yixin.Read().answer;
-  EXPECT_TRUE(IsMove(own) && own != "7,7") << own;
-  const std::string last = yixin.Send("turn 8,8\nyxstop").answer;
-  EXPECT_TRUE(IsMove(last)) << last;
+  EXPECT_EQ(yixin.Ask("start 15\nboard\n7,7,2\ndone\nyxstop"), "OK");
+  const std::string own = yixin.Next();
+  EXPECT_TRUE(IsMove(own, 15) && own != "7,7") << own;
+  const std::string last = yixin.Ask("turn 8,8\nyxstop");
+  EXPECT_TRUE(IsMove(last, 15)) << last;
   EXPECT_TRUE(last != "7,7" && last != "8,8" && last != own) << last << " after " << own;
-  yixin.Silent("yxstop");
+  yixin.Expect("yxstop", {});
 }
 
-// Every command that brings a new position stops a search at once with the
-// answer so far, then is performed; what it answers itself follows.
-TEST(BoardPrograms, NewPositionStopsTheSearchThenIsPerformed) {
-  struct Case {
-    std::string lines;
-    Lines replies;  // after the stopped search's answer; "<move>": any move
-  };
-  const Case cases[] = {
-      {"START 15", {"OK"}},         {"RECTSTART 15,12", {"OK"}},        {"RESTART", {"OK"}},
-      {"YXBOARD\n1,1,1\nDONE", {}}, {"BOARD\n1,1,2\nDONE", {"<move>"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.lines);
-    Yixin yixin;
-    EngineProcess& engine = yixin.engine();
-    ASSERT_TRUE(engine.WriteLine(kUnlimited + "\n" + kQuietBoard));
-    EXPECT_EQ(engine.ReadLine(), "OK");
-    EXPECT_EQ(engine.ReadLine(1000), std::nullopt);
-    const Clock::time_point sent = Clock::now();
-    // The new limit reaches the search at once too, for the new position's.
-    const Reply stopped = yixin.Send(c.lines + "\nINFO timeout_turn 300");
-    const std::chrono::duration<double, std::milli> took = Clock::now() - sent;
-    EXPECT_LT(took.count(), kStopBoundMs);
-    EXPECT_TRUE(IsMove(stopped.answer)) << stopped.answer;
-    for (const std::string& want : c.replies) {
-      const std::string got = engine.ReadLine().value_or("(no reply)");
-      EXPECT_TRUE(want == "<move>" ? IsMove(got) : got == want) << got;
-    }
-    // The new position is in play: its stone is taken.
-    if (c.lines.find("1,1") != std::string::npos) {
-      EXPECT_EQ(engine.Ask("turn 1,1"), "ERROR square is occupied");
-    }
-    yixin.Silent("yxstop");
-  }
+// Typed while the engine thinks, a comment's lines wait with it: the search
+// goes on until the stop, and the session after it.
+TEST(YixinBoard, CommentTextDuringASearchIsNotRun) {
+  Session yixin;
+  yixin.StartThinking(kQuietBoard, 0);
+  yixin.Send("yxedittextdatabase \"Plan\nend\nyxstop\nbegin \"7,7\ndone");
+  EXPECT_FALSE(yixin.engine().ReadLine(300).has_value());
+  yixin.Expect("yxstop", {kMove});
 }
 
 // show_detail bits: 1 the realtime mark of each iteration, 2 a detail block
@@ -198,10 +150,10 @@ TEST(BoardPrograms, NewPositionStopsTheSearchThenIsPerformed) {
 TEST(BoardPrograms, ShowDetailBitsChooseTheAnalysisLines) {
   for (int bits : {0, 1, 2, 3}) {
     SCOPED_TRACE(bits);
-    Yixin yixin;
-    yixin.Silent("INFO show_detail " + std::to_string(bits) + "\nINFO max_depth 3");
-    const Reply reply = yixin.Send(kQuietBoard);
-    ASSERT_TRUE(IsMove(reply.answer)) << reply.answer;
+    Session yixin;
+    yixin.Expect("INFO show_detail " + std::to_string(bits) + "\nINFO max_depth 3", {});
+    const Reply reply = yixin.Request(kQuietBoard);
+    ASSERT_TRUE(IsMove(reply.answer, 15)) << reply.answer;
     const int iterations = 3;
     EXPECT_EQ(reply.Count("MESSAGE REALTIME BEST "), bits & 1 ? iterations : 0);
     EXPECT_EQ(reply.Count("MESSAGE depth="), bits & 2 ? iterations : 0);
@@ -212,7 +164,7 @@ TEST(BoardPrograms, ShowDetailBitsChooseTheAnalysisLines) {
     for (size_t i = 0; i < blocks.size(); ++i) {
       const Block& b = blocks[i];
       EXPECT_TRUE(b.Int("INDEX") == 0 && b.Int("NUMPV") == 1 && b.Int("DEPTH") == int(i) + 1);
-      EXPECT_TRUE(b.info.at("PV") == "DONE" && IsMove(b.Line())) << b.Line();
+      EXPECT_TRUE(b.info.at("PV") == "DONE" && IsMove(b.Line(), 15)) << b.Line();
       for (const char* key : {"SELDEPTH", "NODES", "TOTALNODES", "TOTALTIME", "SPEED", "WINRATE"})
         EXPECT_TRUE(b.info.contains(key)) << key;
     }
@@ -221,7 +173,7 @@ TEST(BoardPrograms, ShowDetailBitsChooseTheAnalysisLines) {
     // status line gives player 1's, and the engine is player 2 here.
     const Block& last = blocks.back();
     EXPECT_EQ(last.Line(), reply.answer);
-    const std::string status = reply.before[reply.before.size() - 1];
+    const std::string status = reply.before.back();
     EXPECT_TRUE(status.starts_with("MESSAGE [" + reply.answer +
                                    "]: value=" + std::to_string(-last.Eval()) + ","))
         << status;
@@ -231,12 +183,12 @@ TEST(BoardPrograms, ShowDetailBitsChooseTheAnalysisLines) {
 // WINRATE is a monotonic map of EVAL, 0.5 at 0; a found win reads +M<n> with
 // a win rate near 1: +M1 for the five itself, more for a four that wins.
 TEST(BoardPrograms, EvalAndWinRateAgreeAndWinsReadAsMate) {
-  Yixin yixin;
-  yixin.Silent("INFO show_detail 2\nINFO max_depth 4");
+  Session yixin;
+  yixin.Expect("INFO show_detail 2\nINFO max_depth 4", {});
   std::vector<std::pair<int, double>> seen;
   for (const std::string& position :
        {kQuietBoard, std::string("start 15\nboard\n7,7,2\n8,7,1\ndone")}) {
-    for (const Block& b : yixin.Send(position).Blocks())
+    for (const Block& b : yixin.Request(position).Blocks())
       seen.emplace_back(b.Eval(), std::stod(b.info.at("WINRATE")));
   }
   ASSERT_GE(seen.size(), 4u);
@@ -250,26 +202,19 @@ TEST(BoardPrograms, EvalAndWinRateAgreeAndWinsReadAsMate) {
       EXPECT_LE(seen[i - 1].second, rate) << eval;
     }
   }
-  struct Win {
-    std::string position, answer, eval;
-  };
-  const Win wins[] = {
-      // Four stones in a row on row 3: the five.
-      {"start 15\nboard\n0,3,1\n0,9,2\n1,3,1\n1,9,2\n2,3,1\n13,13,2\n3,3,1\n13,11,2\ndone", "4,3",
-       "+M1"},
+  const std::pair<std::string, std::string> wins[] = {
+      // Four stones in a row on row 3: the five, 4,3.
+      {"start 15\nboard\n0,3,1\n0,9,2\n1,3,1\n1,9,2\n2,3,1\n13,13,2\n3,3,1\n13,11,2\ndone", "+M1"},
       // An open three: the open four, then the five.
-      {"start 15\nboard\n5,7,1\n0,0,2\n6,7,1\n0,14,2\n7,7,1\n14,0,2\ndone", "", "+M2"},
+      {"start 15\nboard\n5,7,1\n0,0,2\n6,7,1\n0,14,2\n7,7,1\n14,0,2\ndone", "+M2"},
   };
-  for (const Win& w : wins) {
-    const Reply reply = yixin.Send(w.position);
-    const std::vector<Block> blocks = reply.Blocks();
-    ASSERT_FALSE(blocks.empty());
-    if (!w.answer.empty()) {
-      EXPECT_EQ(reply.answer, w.answer);
-    }
-    EXPECT_EQ(blocks.back().info.at("EVAL"), w.eval) << reply.answer;
-    EXPECT_GE(std::stod(blocks.back().info.at("WINRATE")), 0.99);
-    EXPECT_EQ(blocks.back().Line(), reply.answer);
+  for (const auto& [position, eval] : wins) {
+    const Reply reply = yixin.Request(position);
+    ASSERT_FALSE(reply.Blocks().empty());
+    const Block& last = reply.Blocks().back();
+    EXPECT_EQ(last.info.at("EVAL"), eval) << reply.answer;
+    EXPECT_GE(std::stod(last.info.at("WINRATE")), 0.99);
+    EXPECT_EQ(last.Line(), reply.answer);
   }
 }
 
@@ -277,10 +222,10 @@ TEST(BoardPrograms, EvalAndWinRateAgreeAndWinsReadAsMate) {
 // answer the best of the deepest; nothing is played, and BEST answers as
 // before.
 TEST(YixinBoard, NBestSearchesThreeCandidatesAndAnswersTheBest) {
-  Yixin yixin;
-  yixin.Silent("INFO show_detail 3\nINFO max_depth 3\n" + kQuietYxBoard);
-  const std::string best = yixin.Send("BEST 1").answer;
-  const Reply reply = yixin.Send("yxnbest 3");
+  Session yixin;
+  yixin.Expect("INFO show_detail 3\nINFO max_depth 3\n" + kQuietYxBoard, {"OK"});
+  const std::string best = yixin.Request("BEST 1").answer;
+  const Reply reply = yixin.Request("yxnbest 3");
   const std::vector<Block> blocks = reply.Blocks();
   ASSERT_EQ(blocks.size(), 9u);  // three depths of three
   for (int depth = 1; depth <= 3; ++depth) {
@@ -302,20 +247,21 @@ TEST(YixinBoard, NBestSearchesThreeCandidatesAndAnswersTheBest) {
     if (line.starts_with("MESSAGE REALTIME BEST ")) marks.push_back(line.substr(22));
   }
   EXPECT_EQ(marks, (Lines{blocks[0].Line(), blocks[3].Line(), blocks[6].Line()}));
-  EXPECT_EQ(yixin.Send("BEST 1").answer, best);
+  EXPECT_EQ(yixin.Request("BEST 1").answer, best);
   // The stones stay as loaded: player 2's answer square is still free.
-  EXPECT_TRUE(IsMove(yixin.Send("turn " + reply.answer).answer));
+  EXPECT_TRUE(IsMove(yixin.Request("turn " + reply.answer).answer, 15));
 }
 
 // Under renju too each candidate is a square of its own, searched: when the
 // root's generator offers fewer than asked, fewer are shown, none twice and
 // none unsearched.
 TEST(YixinBoard, NBestUnderRenjuShowsEachSquareOnce) {
-  Yixin yixin;
-  yixin.Silent(
+  Session yixin;
+  yixin.Expect(
       "yxshowinfo\nINFO rule 2\nINFO show_detail 2\nINFO max_depth 3\n"
-      "start 15\nyxboard\n7,7,1\n8,6,2\n5,9,1\n8,7,2\ndone");
-  const std::vector<Block> blocks = yixin.Send("yxnbest 8").Blocks();
+      "start 15\nyxboard\n7,7,1\n8,6,2\n5,9,1\n8,7,2\ndone",
+      {"OK"});
+  const std::vector<Block> blocks = yixin.Request("yxnbest 8").Blocks();
   ASSERT_FALSE(blocks.empty());
   std::map<int, std::set<std::string>> squaresByDepth;
   for (const Block& b : blocks) {
@@ -328,11 +274,12 @@ TEST(YixinBoard, NBestUnderRenjuShowsEachSquareOnce) {
 // yxsearchdefend facing an open three: the candidates shown are those that
 // do not lose, best first, and the answer is the first.
 TEST(YixinBoard, SearchDefendShowsTheMovesThatDoNotLose) {
-  Yixin yixin;
-  yixin.Silent(
+  Session yixin;
+  yixin.Expect(
       "INFO show_detail 2\nINFO max_depth 3\n"
-      "start 15\nyxboard\n5,7,2\n5,5,1\n6,7,2\n9,11,1\n7,7,2\ndone");
-  const Reply reply = yixin.Send("yxsearchdefend");
+      "start 15\nyxboard\n5,7,2\n5,5,1\n6,7,2\n9,11,1\n7,7,2\ndone",
+      {"OK"});
+  const Reply reply = yixin.Request("yxsearchdefend");
   const std::vector<Block> last = reply.LastDepth();
   ASSERT_FALSE(last.empty());
   EXPECT_EQ(reply.answer, last.front().Line());
@@ -351,28 +298,18 @@ TEST(YixinBoard, SearchDefendShowsTheMovesThatDoNotLose) {
   }
 }
 
-// A yxboard block of the squares in play order, labelled as Yixin-Board
-// labels them: 1 on the side to move's stones, 2 on the others.
-std::string YxBoard(const Lines& squares) {
-  std::string text = "start 15\nyxboard\n";
-  for (size_t i = 0; i < squares.size(); ++i)
-    text += squares[i] + (squares.size() % 2 == i % 2 ? ",1\n" : ",2\n");
-  return text + "done";
-}
-
 // The balance commands answer the candidate, or the pair of moves, whose
 // value after them is closest to the one asked for, and play nothing. Each
 // candidate's value, from the side to move's view, is the value of a plain
 // search one ply shallower of the position after its moves: the same after
 // two moves, negated after one.
 TEST(YixinBoard, BalanceCommandsAnswerTheClosestOfTheirValues) {
-  const Lines stones = {"7,7", "8,8", "6,8"};
   for (const std::string command : {"yxbalanceone", "yxbalancetwo"}) {
     for (int target : {-3000, 0, 500}) {
       SCOPED_TRACE(command + " " + std::to_string(target));
-      Yixin yixin;
-      yixin.Silent("INFO show_detail 2\nINFO max_depth 2\n" + YxBoard(stones));
-      const Reply reply = yixin.Send(command + " " + std::to_string(target));
+      Session yixin;
+      yixin.Expect("INFO show_detail 2\nINFO max_depth 2\n" + kQuietYxBoard, {"OK"});
+      const Reply reply = yixin.Request(command + " " + std::to_string(target));
       const std::vector<Block> last = reply.LastDepth();
       ASSERT_GE(last.size(), 3u);
       const Block& closest =
@@ -382,17 +319,21 @@ TEST(YixinBoard, BalanceCommandsAnswerTheClosestOfTheirValues) {
       EXPECT_EQ(reply.answer, closest.Line());
       EXPECT_EQ(reply.answer.find(' ') != std::string::npos, command == "yxbalancetwo");
       // Nothing was played: player 2 is still to move on the loaded stones.
-      EXPECT_EQ(yixin.Send("turn 8,8").answer, "ERROR square is occupied");
+      EXPECT_EQ(yixin.Request("turn 8,8").answer, "ERROR square is occupied");
       if (target != 0) continue;
       for (const Block& candidate : last) {
-        Lines after = stones;
+        Stones after = kQuietStones;
         std::istringstream moves(candidate.Line());
-        for (std::string move; moves >> move;) after.push_back(move);
-        EXPECT_EQ(std::set<std::string>(after.begin(), after.end()).size(), after.size());
-        yixin.Silent("INFO max_depth 1\n" + YxBoard(after));
-        const std::vector<Block> plain = yixin.Send("best 1").Blocks();
+        for (std::string move; moves >> move;) {
+          int x, y;
+          EXPECT_TRUE(ParseMoveReply(move, &x, &y, 15, 15)) << move;
+          after.emplace_back(x, y);
+        }
+        EXPECT_EQ(std::set(after.begin(), after.end()).size(), after.size());
+        yixin.Expect("INFO max_depth 1\nstart 15\n" + YxPosition("yxboard", after), {"OK"});
+        const std::vector<Block> plain = yixin.Request("best 1").Blocks();
         ASSERT_FALSE(plain.empty());
-        const int sign = (after.size() - stones.size()) % 2 == 0 ? 1 : -1;
+        const int sign = (after.size() - kQuietStones.size()) % 2 == 0 ? 1 : -1;
         EXPECT_EQ(candidate.Eval(), sign * plain.back().Eval()) << candidate.Line();
       }
     }
@@ -404,21 +345,18 @@ TEST(YixinBoard, BalanceCommandsAnswerTheClosestOfTheirValues) {
 // the value in player 1's view, whoever is to move.
 TEST(YixinBoard, ALossReadsMinusM1AndTheStatusLineSpeaksForPlayerOne) {
   const Stones fours = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {0, 1}, {0, 2}, {0, 3}};
-  Stones loser = {{7, 7}, {7, 9}, {9, 7}, {0, 5}, {1, 5}, {14, 14}};
-  const Stones loserFirst = [&] {
-    Stones first = loser;
-    first.emplace_back(13, 13);
-    return InPlayOrder(first, fours);
-  }();
-  for (const auto& [stones, player1Value] :
-       {std::pair{InPlayOrder(fours, loser), 30000}, std::pair{loserFirst, -30000}}) {
-    Lines squares;
-    for (const auto& [x, y] : stones) squares.push_back(std::to_string(x) + "," + std::to_string(y));
+  const Stones loser = {{7, 7}, {7, 9}, {9, 7}, {0, 5}, {1, 5}, {14, 14}};
+  Stones loserFirst = loser;
+  loserFirst.emplace_back(13, 13);
+  for (const auto& [stones, player1Value] : {std::pair{InPlayOrder(fours, loser), 30000},
+                                             std::pair{InPlayOrder(loserFirst, fours), -30000}}) {
     for (const char* command : {"best 1", "yxnbest 1", "yxbalanceone 0"}) {
       SCOPED_TRACE(std::string(command) + ", player 1 value " + std::to_string(player1Value));
-      Yixin yixin;
-      yixin.Silent("INFO show_detail 3\nINFO max_depth 3\n" + YxBoard(squares));
-      const Reply reply = yixin.Send(command);
+      Session yixin;
+      yixin.Expect(
+          "INFO show_detail 3\nINFO max_depth 3\nstart 15\n" + YxPosition("yxboard", stones),
+          {"OK"});
+      const Reply reply = yixin.Request(command);
       ASSERT_FALSE(reply.Blocks().empty());
       EXPECT_EQ(reply.Blocks().back().info.at("EVAL"), "-M1");
       ASSERT_FALSE(reply.before.empty());
@@ -430,20 +368,93 @@ TEST(YixinBoard, ALossReadsMinusM1AndTheStatusLineSpeaksForPlayerOne) {
   }
 }
 
+// A decided value counts the winner's moves up to the deepest ply searched,
+// the side to move playing plies 0, 2, 4... and its opponent 1, 3, 5...: the
+// side to move here is lost against a three beside a two, and the search
+// reaches an even ply, where a count one too high would show.
+TEST(YixinBoard, ALossCountsTheOpponentsMovesUpToTheDeepestPly) {
+  Session yixin;
+  const Reply reply = yixin.Request(
+      "INFO show_detail 2\nINFO max_depth 2\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
+      "start 15\nyxboard\n5,5,1\n7,10,2\n6,8,2\n9,6,1\n8,10,2\n5,10,2\n8,6,1\ndone\nbest 1");
+  ASSERT_FALSE(reply.Blocks().empty());
+  const Block& last = reply.Blocks().back();
+  const int deepest = last.Int("SELDEPTH");
+  EXPECT_EQ(deepest % 2, 0) << "the position no longer reaches an even ply";
+  // The opponent plays the odd plies of 0..deepest.
+  EXPECT_EQ(last.info.at("EVAL"), "-M" + std::to_string((deepest + 1) / 2));
+}
+
 // Yixin-Board's unlimited level sends INFO max_depth 225 and stops the
 // search itself: a setting above the usual depth of ten deepens every search.
 TEST(YixinBoard, MaxDepthAboveTenDeepensTheSearch) {
   for (const auto& [setting, depth] : {std::pair{"0", 10}, std::pair{"11", 11}}) {
-    Yixin yixin;
-    const Reply reply = yixin.Send(std::string("INFO max_depth ") + setting +
-                                   "\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
-                                   "INFO show_detail 1\nstart 6\nboard\n2,2,1\ndone");
+    Session yixin;
+    const Reply reply = yixin.Request(std::string("INFO max_depth ") + setting +
+                                      "\nINFO timeout_turn 600000\nINFO timeout_match 0\n"
+                                      "INFO show_detail 1\nstart 6\nboard\n2,2,1\ndone");
     EXPECT_TRUE(IsMove(reply.answer, 6)) << reply.answer;
     ASSERT_FALSE(reply.before.empty());
-    EXPECT_NE(reply.before.back().find(", depth=" + std::to_string(depth) + ","),
-              std::string::npos)
+    EXPECT_NE(reply.before.back().find(", depth=" + std::to_string(depth) + ","), std::string::npos)
         << "max_depth " << setting << ": " << reply.before.back();
   }
+}
+
+// Yixin-Board's Block bars squares from the engine's answers. Bars last
+// through the start and board that the board program sends before each
+// search, until yxblockundo or yxblockreset.
+TEST(YixinBoard, BlockedSquaresAreNeverAnswered) {
+  const std::set<std::string> barred = {"4,0", "4,14"};
+  Session yixin;
+  yixin.Expect("yxblock\n4,0\ndone\nyxblock\n4,14\n9,9\ndone\nyxblockundo\n9,9\ndone", {});
+  // Four stones of the side to move on row 0 and of the other on row 14: the
+  // side to move completes five on 4,0, the other side on 4,14.
+  const Stones probe =
+      InPlayOrder({{0, 0}, {1, 0}, {2, 0}, {3, 0}}, {{0, 14}, {1, 14}, {2, 14}, {3, 14}});
+  const std::string loaded = YxPosition("yxboard", probe);
+  for (const std::string command :
+       {"board", "yxnbest 3", "yxsearchdefend", "yxbalanceone 0", "yxbalancetwo 0", "best 1"}) {
+    const std::string position =
+        command == "board" ? YxPosition("board", probe) : loaded + "\n" + command;
+    EXPECT_EQ(yixin.Ask("start 15\n" + position), "OK");
+    const std::string answer = yixin.Next();
+    std::istringstream squares(answer);  // one move, or two for yxbalancetwo
+    for (std::string square; squares >> square;) {
+      EXPECT_TRUE(IsMove(square, 15)) << command << ": " << answer;
+      EXPECT_FALSE(barred.contains(square)) << command << " answered " << answer;
+    }
+  }
+  // After the board's answer, the opponent's move: the five is still barred.
+  yixin.Expect("turn 10,10", {kMove});
+  yixin.Expect("start 15\n" + loaded + "\nyxblockundo\n4,0\ndone\nbest 1", {"OK", "4,0"});
+  yixin.Expect("yxblock\n4,0\ndone\nyxblockreset\nbest 1", {"4,0"});
+  // Only when every free square is barred does a barred one come, said first.
+  std::string allButOne = "start 5\nyxblock\n";
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x)
+      if (x + y != 0) allButOne += std::to_string(x) + "," + std::to_string(y) + "\n";
+  yixin.Expect(allButOne + "done\nbegin", {"OK", "0,0"});
+  yixin.Expect(
+      "start 5\nyxblock\n0,0\ndone\nbegin",
+      {"OK", "MESSAGE every free square is blocked: Tessel plays a blocked square", kMove});
+}
+
+// One engine plays both sides, as Yixin-Board lets it: every move is a new
+// game of start and a board block; the referee judges each answer.
+TEST(YixinBoard, EngineAgainstItselfThroughBoardBlocks) {
+  Session yixin;
+  yixin.Expect("INFO timeout_turn 200\nINFO max_depth 3", {});
+  Referee referee(15, 15);
+  Referee::Outcome outcome = Referee::Outcome::kPlaying;
+  while (outcome == Referee::Outcome::kPlaying && referee.stones().size() < 60) {
+    ASSERT_EQ(yixin.Ask("start 15 15\n" + YxPosition("board", referee.stones())), "OK");
+    const std::string reply = yixin.Next();
+    int x, y;
+    ASSERT_TRUE(ParseMoveReply(reply, &x, &y, 15, 15)) << reply;
+    ASSERT_EQ(referee.Fault(x, y), "") << "move " << referee.stones().size() + 1 << ": " << reply;
+    outcome = referee.Play(x, y);
+  }
+  EXPECT_GT(referee.stones().size(), 8u);
 }
 
 }  // namespace
