@@ -373,33 +373,6 @@ TEST(YixinSoosorv, TesselOpensThenBothBranchesAfterItsFourth) {
   }
 }
 
-// Tessel's swaps, on one process (each step carries its stones). Step 2,
-// Tessel white: it takes black after black's strong direct opening (a
-// diagonal two beside white's stone), stays white after a far indirect one.
-// Step 4, Tessel black: the position is worth black's N-th best fifth move,
-// since white picks the worst offer; one offer keeps black, eight hand it
-// white.
-TEST(YixinSoosorv, SwapsFollowThePosition) {
-  struct Case {
-    std::string step;
-    Stones stones;
-    std::string answer;
-  };
-  const Stones four = {{7, 7}, {8, 6}, {5, 9}, {8, 7}};
-  const Case cases[] = {
-      {"yxsoosorvstep2", {{7, 7}, {7, 6}, {8, 8}}, "MESSAGE SOOSORV SWAP1 YES"},
-      {"yxsoosorvstep2", {{7, 7}, {8, 6}, {5, 9}}, "MESSAGE SOOSORV SWAP1 NO"},
-      {"yxsoosorvstep4 1", four, "MESSAGE SOOSORV SWAP2 NO"},
-      {"yxsoosorvstep4 8", four, "MESSAGE SOOSORV SWAP2 YES"},
-  };
-  YixinBoard board(2);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.step + List(c.stones));
-    EXPECT_EQ(board.Ask(c.step + List(c.stones)), c.answer);
-    board.engine().ExpectQuiet();
-  }
-}
-
 // Offers on a position symmetric about the column of its stones: no two of
 // the eight are mirror images.
 TEST(YixinSoosorv, OffersDifferBySymmetry) {
