@@ -44,29 +44,17 @@ TEST(BoardPrograms, Sessions) {
   }
 }
 
-// A search that would run for minutes, with analysis lines on, is stopped the
-// way each program stops it, or by a command that brings a new position: the
-// status line and the move of the last completed iteration come within the
-// bound, or, for END, the end of the process with nothing written. A new
-// position is then performed, its own replies following. Play goes on.
+// A search that would run for minutes, with analysis lines on, is stopped by
+// each line of stops.txt, the way a program stops it or a command that brings
+// a new position: the status line and the move of the last completed
+// iteration come within the bound, or, for END, the end of the process with
+// nothing written. A new position is then performed, its own replies
+// following. Play goes on.
 TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
   const std::string kRealtime = "MESSAGE REALTIME BEST ";
-  const std::pair<std::string, Lines> cases[] = {
-      {"INFO timeout_turn 0", {}},
-      {"yxstop", {}},
-      {"END", {}},
-      // A new time_left or timeout_match that leaves no time.
-      {"INFO time_left 3000", {}},
-      {"INFO timeout_match 3000", {}},
-      {"START 15", {"OK"}},
-      {"RECTSTART 15,12", {"OK"}},
-      {"RESTART", {"OK"}},
-      {"YXBOARD\n1,1,1\nDONE", {}},
-      // The new limit reaches the search at once too, for the new position's.
-      {"BOARD\n1,1,2\nDONE\nINFO timeout_turn 300", {kMove}},
-  };
-  for (const auto& [stop, replies] : cases) {
-    SCOPED_TRACE(stop);
+  for (const DataCase& c : ReadCases("stops.txt")) {
+    SCOPED_TRACE(c.name);
+    const auto [stop, replies] = Steps(c).front();
     Session gui;
     EngineProcess& engine = gui.engine();
     gui.Send("INFO show_detail 1\n" + kUnlimited + "\n" + kQuietBoard);
