@@ -134,36 +134,33 @@ TEST(Swap2Board, TheGameAfterTheOpeningIsAsANewProcessSeesIt) {
 // Yixin-Board. Its board numbers squares in the order of its move lines, as
 // Tessel reads them; its MESSAGE lines give the two numbers apart.
 
-// "MESSAGE <prefix> a b [n]": the numbers, or none.
-std::optional<std::vector<int>> MessageNumbers(const std::string& line, const std::string& prefix) {
+// "MESSAGE <prefix> a b [n]": the numbers; none unless the line is one.
+std::vector<int> MessageNumbers(const std::string& line, const std::string& prefix) {
   const std::string head = "MESSAGE " + prefix + " ";
-  if (!line.starts_with(head)) return std::nullopt;
-  std::istringstream rest(line.substr(head.size()));
+  std::istringstream rest(line.starts_with(head) ? line.substr(head.size()) : "-");
   std::vector<int> numbers;
   for (int n; rest >> n;) numbers.push_back(n);
-  if (!rest.eof()) return std::nullopt;
-  return numbers;
+  return rest.eof() ? numbers : std::vector<int>{};
 }
 
 Square MessageSquare(const std::string& line, const std::string& prefix) {
-  const std::optional<std::vector<int>> n = MessageNumbers(line, prefix);
-  EXPECT_TRUE(n && n->size() == 2) << line;
-  return n && n->size() == 2 ? Square{(*n)[0], (*n)[1]} : Square{-1, -1};
+  const std::vector<int> n = MessageNumbers(line, prefix);
+  EXPECT_EQ(n.size(), 2u) << line;
+  return n.size() == 2 ? Square{n[0], n[1]} : Square{-1, -1};
 }
 
 // The board's own lines: its position blocks (1 on the stones of the side to
 // move), its step lists, and the human's clicks, with the referee judging
 // every stone that goes on the board.
-class YixinBoard {
+class YixinBoard : public Session {
  public:
   explicit YixinBoard(int infoRule)
       : referee_(kSide, kSide, infoRule == 2 ? Referee::Rule::kRenju : Referee::Rule::kExactFive) {
-    engine_.Expect("yxshowinfo\nINFO rule " + std::to_string(infoRule) +
-                       "\nINFO timeout_turn 300\nINFO timeout_match 100000\nstart 15",
-                   {"OK"});
+    Expect("yxshowinfo\nINFO rule " + std::to_string(infoRule) +
+               "\nINFO timeout_turn 300\nINFO timeout_match 100000\nstart 15",
+           {"OK"});
   }
 
-  Session& engine() { return engine_; }
   const Stones& stones() const { return stones_; }
   bool IsEmpty(const Square& s) const { return referee_.IsEmpty(s.first, s.second); }
   void Play(const Square& s) {
@@ -181,39 +178,32 @@ class YixinBoard {
   std::string Block(bool think) const {
     return "INFO time_left 100000\nstart 15\n" + YxPosition(think ? "board" : "yxboard", stones_);
   }
+  // The reply to the lines, past the OK of each new game (which the board
+  // writes to its log).
+  std::string Answer(const std::string& lines) {
+    std::string line = Ask(lines);
+    while (line == "OK") line = Next();
+    return line;
+  }
   // The engine's move after a board block or a turn: legal, and played.
   void ExpectMove(const std::string& request) {
-    const std::string reply = Ask(request);
+    const std::string reply = Answer(request);
     const std::optional<Stones> move = ParseSquares(reply);
     ASSERT_TRUE(move && move->size() == 1) << reply;
     Play(move->front());
-    engine_.ExpectQuiet();
-  }
-  // The reply to the lines, past the OK of each new game (which the board
-  // writes to its log).
-  std::string Ask(const std::string& lines) {
-    engine_.Send(lines);
-    return Next();
+    ExpectQuiet();
   }
   // The engine holds every stone of the game.
-  void ExpectHoldsTheGame() { ExpectHolds(engine_, stones_); }
-  // The human's sixth stone, which the board sends as a turn, answered by
-  // Tessel's seventh on the game the board has.
-  void ExpectAnswerToTheHumansSixth() {
-    const Square sixth = HumanStone({5, 5});
-    ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
-               std::to_string(sixth.second));
+  void ExpectHoldsTheGame() { ExpectHolds(*this, stones_); }
+  // Tessel opens: the step's MOVE1..3 messages, played.
+  void ExpectOpening(const std::string& step, const std::string& prefix) {
+    Send(step);
+    for (int k = 1; k <= 3; ++k) Play(MessageSquare(Next(), prefix + " MOVE" + std::to_string(k)));
+    ExpectQuiet();
     ExpectHoldsTheGame();
   }
 
-  std::string Next() {
-    std::string line = engine_.Next();
-    while (line == "OK") line = engine_.Next();
-    return line;
-  }
-
  private:
-  Session engine_;
   Referee referee_;
   Stones stones_;
 };
@@ -224,11 +214,7 @@ TEST(YixinSwap2, TesselOpensThenTheHumanChooses) {
   for (const bool humanSwaps : {false, true}) {
     SCOPED_TRACE(humanSwaps);
     YixinBoard board(1);
-    board.engine().Send("yxswap2step1");
-    for (int k = 1; k <= 3; ++k)
-      board.Play(MessageSquare(board.Next(), "SWAP2 MOVE" + std::to_string(k)));
-    board.engine().ExpectQuiet();
-    board.ExpectHoldsTheGame();
+    board.ExpectOpening("yxswap2step1", "SWAP2");
     if (!humanSwaps) board.HumanStone({6, 6});
     board.ExpectMove(board.Block(true));
   }
@@ -245,7 +231,7 @@ TEST(YixinSwap2, TesselChoosesThenTheGameGoesOn) {
     for (const Square& s : opening.stones) board.Play(s);
     const bool three = opening.stones.size() == 3;
     const std::string reply =
-        board.Ask(board.Block(false) + (three ? "\nyxswap2step2" : "\nyxswap2step3"));
+        board.Answer(board.Block(false) + (three ? "\nyxswap2step2" : "\nyxswap2step3"));
     if (opening.added == 2) {
       board.Play(MessageSquare(reply, "SWAP2 MOVE4"));
       board.Play(MessageSquare(board.Next(), "SWAP2 MOVE5"));
@@ -253,7 +239,7 @@ TEST(YixinSwap2, TesselChoosesThenTheGameGoesOn) {
       EXPECT_EQ(reply, std::string("MESSAGE SWAP2 ") + (three ? "SWAP1 " : "SWAP2 ") +
                            (opening.added == 0 ? "YES" : "NO"));
     }
-    board.engine().ExpectQuiet();
+    board.ExpectQuiet();
     board.ExpectHoldsTheGame();
     if (reply.ends_with("NO")) {
       board.ExpectMove(board.Block(true));  // Tessel white: its move
@@ -261,8 +247,12 @@ TEST(YixinSwap2, TesselChoosesThenTheGameGoesOn) {
       board.HumanStone({5, 5});  // Tessel black: the human's fourth
       board.ExpectMove(board.Block(true));
     } else {
-      // Tessel black: the human's sixth comes as a turn, on the position loaded.
-      board.ExpectAnswerToTheHumansSixth();
+      // Tessel black: the human's sixth comes as a turn, on the position
+      // loaded, answered by Tessel's seventh on the game the board has.
+      const Square sixth = board.HumanStone({5, 5});
+      board.ExpectMove("INFO time_left 100000\nturn " + std::to_string(sixth.first) + "," +
+                       std::to_string(sixth.second));
+      board.ExpectHoldsTheGame();
     }
   }
 }
@@ -315,7 +305,7 @@ Stones ReadOffers(YixinBoard& board, int n) {
     offers.push_back(s);
   }
   EXPECT_EQ(board.Next(), "MESSAGE SOOSORV MOVE5 DONE");
-  board.engine().ExpectQuiet();
+  board.ExpectQuiet();
   return offers;
 }
 
@@ -337,10 +327,10 @@ void FinishSoosorv(YixinBoard& board, int n, bool tesselOffers) {
   }
   Stones all = four;
   all.insert(all.end(), offers.begin(), offers.end());
-  const std::string chosen = board.Ask("yxsoosorvstep6" + List(all));
+  const std::string chosen = board.Answer("yxsoosorvstep6" + List(all));
   const Square fifth = MessageSquare(chosen, "SOOSORV MOVE5C");
   EXPECT_NE(std::find(offers.begin(), offers.end(), fifth), offers.end()) << chosen;
-  board.engine().ExpectQuiet();
+  board.ExpectQuiet();
   board.Play(fifth);
   board.ExpectHoldsTheGame();
   board.ExpectMove(board.Block(true));  // Tessel white: the sixth
@@ -353,23 +343,19 @@ TEST(YixinSoosorv, TesselOpensThenBothBranchesAfterItsFourth) {
   for (const bool humanSwapsBack : {false, true}) {
     SCOPED_TRACE(humanSwapsBack);
     YixinBoard board(2);
-    board.engine().Send("yxsoosorvstep1");
-    for (int k = 1; k <= 3; ++k)
-      board.Play(MessageSquare(board.Next(), "SOOSORV MOVE" + std::to_string(k)));
-    board.engine().ExpectQuiet();
+    board.ExpectOpening("yxsoosorvstep1", "SOOSORV");
     ExpectSoosorvOpening(board.stones());
-    board.ExpectHoldsTheGame();
-    const std::string reply = board.Ask("yxsoosorvstep3" + List(board.stones()));
-    const std::optional<std::vector<int>> n = MessageNumbers(reply, "SOOSORV MOVE4");
-    ASSERT_TRUE(n && n->size() == 3) << reply;
-    EXPECT_TRUE((*n)[2] >= 1 && (*n)[2] <= 8) << reply;
-    board.Play({(*n)[0], (*n)[1]});
-    board.engine().ExpectQuiet();
+    const std::string reply = board.Answer("yxsoosorvstep3" + List(board.stones()));
+    const std::vector<int> n = MessageNumbers(reply, "SOOSORV MOVE4");
+    ASSERT_EQ(n.size(), 3u) << reply;
+    EXPECT_TRUE(n[2] >= 1 && n[2] <= 8) << reply;
+    board.Play({n[0], n[1]});
+    board.ExpectQuiet();
     board.ExpectHoldsTheGame();
     if (humanSwapsBack) {
-      board.engine().Send("yxsoosorvstep5 " + std::to_string((*n)[2]) + List(board.stones()));
+      board.Send("yxsoosorvstep5 " + std::to_string(n[2]) + List(board.stones()));
     }
-    FinishSoosorv(board, (*n)[2], humanSwapsBack);
+    FinishSoosorv(board, n[2], humanSwapsBack);
   }
 }
 
@@ -378,7 +364,7 @@ TEST(YixinSoosorv, TesselOpensThenBothBranchesAfterItsFourth) {
 TEST(YixinSoosorv, OffersDifferBySymmetry) {
   YixinBoard board(2);
   for (const Square& s : {Square{7, 7}, Square{7, 6}, Square{7, 9}, Square{7, 5}}) board.Play(s);
-  board.engine().Send("yxsoosorvstep5 8" + List(board.stones()));
+  board.Send("yxsoosorvstep5 8" + List(board.stones()));
   EXPECT_EQ(ReadOffers(board, 8).size(), 8u);
 }
 
