@@ -2,6 +2,7 @@
 // errors and settings; the literal ones in tests/data/protocol.txt.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -86,33 +87,19 @@ TEST(Protocol, HundredsOfGamesInOneProcess) {
   EXPECT_TRUE(moves == 151 && r.lines.size() == 301u) << moves;
 }
 
-// The best move here changes between the first iterations and the completed
-// search, which ends well within the long budgets below; so the answer tells a
-// search stopped early from one given time.
-std::string DepthProbe(const std::string& settings) {
-  const RunResult r =
-      RunEngine(settings + Block({{12, 10}, {8, 10}, {13, 9}}, {{11, 13}, {12, 9}, {7, 6}}));
-  EXPECT_EQ(r.exitStatus, 0);
-  return r.lines.empty() ? "" : r.lines.back();
-}
-
+// The settings of limits.txt before the probe position: every answer the same
+// as the first of its kind, and the kinds' answers different.
 TEST(Protocol, SearchLimitsSurviveStart) {
-  const std::string unlimited = "INFO timeout_turn 60000\nINFO timeout_match 2147483647\n";
-  const std::string shallow = DepthProbe("INFO timeout_match 1\n");
-  const std::string deep = DepthProbe(unlimited);
-  ASSERT_NE(shallow, deep) << "the probe position no longer tells the two apart";
-  EXPECT_EQ(DepthProbe("INFO timeout_match 1\nSTART\n"), shallow);
-  EXPECT_EQ(DepthProbe("INFO timeout_turn 0\nSTART 20\nSTART\n"), shallow);
-  EXPECT_EQ(DepthProbe("INFO timeout_turn 60000\nINFO timeout_match 0\n"), deep);
-  EXPECT_EQ(DepthProbe("INFO timeout_match 0\nINFO timeout_turn 99999999999\nSTART\n"), deep);
-  // time_left replaces the match time, and 0 there is no time at all.
-  EXPECT_EQ(DepthProbe("INFO timeout_turn 60000\nINFO timeout_match 0\nINFO time_left 0\n"),
-            shallow);
-  // The depth and move caps stop a search however much time it has; 0 lifts them.
-  EXPECT_EQ(DepthProbe(unlimited + "INFO max_depth 1\nSTART\n"), shallow);
-  EXPECT_EQ(DepthProbe(unlimited + "INFO max_node 1000\nSTART\n"), shallow);
-  EXPECT_EQ(DepthProbe(unlimited + "INFO max_depth 1\nINFO max_depth 0\n"), deep);
-  EXPECT_EQ(DepthProbe(unlimited + "INFO max_node 1\nINFO max_node 0\n"), deep);
+  const std::string probe = Block({{12, 10}, {8, 10}, {13, 9}}, {{11, 13}, {12, 9}, {7, 6}});
+  std::map<std::string, std::string> first;  // the first answer of each kind
+  for (const DataCase& c : ReadCases("limits.txt")) {
+    const RunResult r = RunEngine(Steps(c).front().input + "\n" + probe);
+    const std::string answer = r.lines.empty() ? "" : r.lines.back();
+    EXPECT_TRUE(r.exitStatus == 0 && IsMove(answer)) << c.name << ": " << answer;
+    EXPECT_EQ(answer, first.emplace(c.Get("search"), answer).first->second) << c.name;
+  }
+  ASSERT_EQ(first.size(), 2u);
+  EXPECT_NE(first["shallow"], first["deep"]) << "the probe position no longer tells them apart";
 }
 
 }  // namespace
