@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/session.h"
@@ -202,56 +203,45 @@ TEST(BoardPrograms, EvalAndWinRateAgreeAndWinsReadAsMate) {
   }
 }
 
-// yxnbest 3: at every depth three different candidates, best first, the
-// answer the best of the deepest; nothing is played, and BEST answers as
-// before.
-TEST(YixinBoard, NBestSearchesThreeCandidatesAndAnswersTheBest) {
-  Session yixin;
-  yixin.Expect("INFO show_detail 3\nINFO max_depth 3\n" + kQuietYxBoard, {"OK"});
-  const std::string best = yixin.Request("BEST 1").answer;
-  const Reply reply = yixin.Request("yxnbest 3");
-  const std::vector<Block> blocks = reply.Blocks();
-  ASSERT_EQ(blocks.size(), 9u);  // three depths of three
-  for (int depth = 1; depth <= 3; ++depth) {
-    std::set<std::string> lines;
-    for (int k = 0; k < 3; ++k) {
-      const Block& b = blocks[3 * (depth - 1) + k];
-      EXPECT_TRUE(b.Int("DEPTH") == depth && b.Int("INDEX") == k && b.Int("NUMPV") == 3);
-      lines.insert(b.Line());
-      if (k > 0) {
-        EXPECT_LE(b.Eval(), blocks[3 * (depth - 1) + k - 1].Eval()) << depth;
+// yxnbest n: at every depth the candidates, each a square of its own and
+// searched, best first; the answer the best of the deepest, one realtime mark
+// per depth of its best; nothing is played, and BEST answers as before. Under
+// renju here the root's generator offers seven squares: seven are shown.
+TEST(YixinBoard, NBestSearchesEachCandidateOnceAndAnswersTheBest) {
+  const std::tuple<std::string, int, size_t> cases[] = {
+      {kQuietYxBoard, 3, 3},
+      {"INFO rule 2\nstart 15\nyxboard\n7,7,1\n8,6,2\n5,9,1\n8,7,2\ndone", 8, 7}};
+  for (const auto& [position, n, shown] : cases) {
+    SCOPED_TRACE(position);
+    Session yixin;
+    yixin.Expect("yxshowinfo\nINFO show_detail 3\nINFO max_depth 3\n" + position, {"OK"});
+    const std::string best = yixin.Request("BEST 1").answer;
+    const Reply reply = yixin.Request("yxnbest " + std::to_string(n));
+    std::map<int, std::vector<Block>> byDepth;
+    for (const Block& b : reply.Blocks()) byDepth[b.Int("DEPTH")].push_back(b);
+    ASSERT_EQ(byDepth.size(), 3u);
+    Lines bests;
+    for (const auto& [depth, blocks] : byDepth) {
+      ASSERT_EQ(blocks.size(), shown) << depth;
+      std::set<std::string> squares;
+      for (size_t k = 0; k < shown; ++k) {
+        const Block& b = blocks[k];
+        EXPECT_TRUE(b.Int("INDEX") == int(k) && b.Int("NUMPV") == int(shown) && b.Int("NODES") > 0);
+        EXPECT_TRUE(squares.insert(b.Line()).second) << b.Line() << " twice at depth " << depth;
+        if (k > 0) {
+          EXPECT_LE(b.Eval(), blocks[k - 1].Eval()) << depth;
+        }
       }
+      bests.push_back("MESSAGE REALTIME BEST " + blocks.front().Line());
     }
-    EXPECT_EQ(lines.size(), 3u) << depth;
-  }
-  EXPECT_EQ(reply.answer, blocks[6].Line());
-  // One realtime mark per depth, of its best candidate.
-  Lines marks;
-  for (const std::string& line : reply.before) {
-    if (line.starts_with("MESSAGE REALTIME BEST ")) marks.push_back(line.substr(22));
-  }
-  EXPECT_EQ(marks, (Lines{blocks[0].Line(), blocks[3].Line(), blocks[6].Line()}));
-  EXPECT_EQ(yixin.Request("BEST 1").answer, best);
-  // The stones stay as loaded: player 2's answer square is still free.
-  EXPECT_TRUE(IsMove(yixin.Request("turn " + reply.answer).answer, 15));
-}
-
-// Under renju too each candidate is a square of its own, searched: when the
-// root's generator offers fewer than asked, fewer are shown, none twice and
-// none unsearched.
-TEST(YixinBoard, NBestUnderRenjuShowsEachSquareOnce) {
-  Session yixin;
-  yixin.Expect(
-      "yxshowinfo\nINFO rule 2\nINFO show_detail 2\nINFO max_depth 3\n"
-      "start 15\nyxboard\n7,7,1\n8,6,2\n5,9,1\n8,7,2\ndone",
-      {"OK"});
-  const std::vector<Block> blocks = yixin.Request("yxnbest 8").Blocks();
-  ASSERT_FALSE(blocks.empty());
-  std::map<int, std::set<std::string>> squaresByDepth;
-  for (const Block& b : blocks) {
-    EXPECT_TRUE(squaresByDepth[b.Int("DEPTH")].insert(b.Line()).second)
-        << b.Line() << " twice at depth " << b.Int("DEPTH");
-    EXPECT_GT(b.Int("NODES"), 0) << b.Line() << " unsearched at depth " << b.Int("DEPTH");
+    EXPECT_EQ(reply.answer, byDepth[3].front().Line());
+    Lines marks;
+    std::copy_if(reply.before.begin(), reply.before.end(), std::back_inserter(marks),
+                 [](const std::string& line) { return line.starts_with("MESSAGE REALTIME"); });
+    EXPECT_EQ(marks, bests);
+    EXPECT_EQ(yixin.Request("BEST 1").answer, best);
+    // The stones stay as loaded: the answer square is still free.
+    EXPECT_TRUE(IsMove(yixin.Request("turn " + reply.answer).answer, 15));
   }
 }
 
