@@ -5,12 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-namespace {
-
-constexpr int kWin = 30000;
-
-}  // namespace
-
 bool Matches(const std::string& got, const std::string& want) {
   int x, y;
   const bool move = ParseMoveReply(got, &x, &y);
@@ -68,15 +62,6 @@ int Reply::Count(const std::string& prefix) const {
       before.begin(), before.end(), [&](const std::string& l) { return l.starts_with(prefix); }));
 }
 
-std::string Session::Next(int timeoutMs) {
-  return engine_.ReadLine(timeoutMs).value_or("(no reply)");
-}
-
-std::string Session::Ask(const std::string& lines) {
-  Send(lines);
-  return Next();
-}
-
 void Session::Expect(const std::string& lines, const Lines& replies) {
   Send(lines);
   for (const std::string& want : replies) {
@@ -92,10 +77,6 @@ void Session::Expect(const std::string& lines, const Lines& replies) {
 
 Reply Session::Request(const std::string& lines) {
   Send(lines);
-  return Read();
-}
-
-Reply Session::Read() {
   Reply reply;
   while (std::optional<std::string> line = engine_.ReadLine(60000)) {
     if (*line == "OK") continue;
@@ -120,12 +101,10 @@ std::vector<Step> Steps(const DataCase& transcript) {
   for (const std::string& row : transcript.rows) {
     const std::string text = row.size() > 2 ? row.substr(2) : "";
     if (row.starts_with('>')) {
-      if (steps.empty() || !steps.back().replies.empty()) {
-        steps.emplace_back();
-      } else {
-        steps.back().input += "\n";
-      }
-      steps.back().input += text;
+      if (steps.empty() || !steps.back().replies.empty())
+        steps.push_back({text, {}});
+      else
+        steps.back().input += "\n" + text;
     } else if (row.starts_with('<')) {
       steps.back().replies.push_back(text);
     }

@@ -39,6 +39,7 @@ struct Block {
   std::map<std::string, std::string> info;
   int Int(const std::string& key) const { return std::stoi(info.at(key)); }
   // EVAL as a number: +M<n> and -M<n> count as the win and the loss.
+  static constexpr int kWin = 30000;
   int Eval() const;
   std::string Line() const { return info.at("BESTLINE"); }
 };
@@ -58,8 +59,13 @@ class Session {
  public:
   void Send(const std::string& lines) { EXPECT_TRUE(engine_.WriteLine(lines)) << lines; }
   // The next line; "(no reply)" when none comes in time.
-  std::string Next(int timeoutMs = 60000);
-  std::string Ask(const std::string& lines);
+  std::string Next(int timeoutMs = 60000) {
+    return engine_.ReadLine(timeoutMs).value_or("(no reply)");
+  }
+  std::string Ask(const std::string& lines) {
+    Send(lines);
+    return Next();
+  }
   // Writes the lines and reads one line for each of `replies`, which it must
   // match; then ABOUT must come back next, so that nothing else was written.
   void Expect(const std::string& lines, const Lines& replies);
@@ -68,7 +74,6 @@ class Session {
   // Writes the lines and reads up to the first line that is neither a MESSAGE
   // nor an INFO line nor the OK of a new game: the answer.
   Reply Request(const std::string& lines);
-  Reply Read();
   // Writes the settings and the position, whose search must still be going
   // after `quietMs`.
   void StartThinking(const std::string& lines, int quietMs = 1000);
