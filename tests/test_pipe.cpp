@@ -57,14 +57,12 @@ TEST(CommandLoop, LongLinesKeepTheirFirst255Characters) {
 }
 
 TEST(CommandLoop, EveryReplyIsReadableWhileInputStaysOpen) {
-  EngineProcess engine;
-  EXPECT_EQ(engine.Ask("ABOUT"), kAbout);
-  EXPECT_EQ(engine.Ask("START"), "OK");
-  const std::string move = engine.Ask("INFO timeout_turn 200\nBEGIN").value_or("(none)");
-  EXPECT_TRUE(IsMove(move)) << move;
-  EXPECT_TRUE(engine.WriteLine("END"));
-  EXPECT_EQ(engine.Finish(), 0);
-  EXPECT_TRUE(engine.TakeLines().empty());
+  Session engine;
+  engine.Expect("START", {"OK"});  // and ABOUT
+  engine.Expect("INFO timeout_turn 200\nBEGIN", {kMove});
+  engine.Send("END");
+  EXPECT_EQ(engine.engine().Finish(), 0);
+  EXPECT_TRUE(engine.engine().TakeLines().empty());
 }
 
 }  // namespace
