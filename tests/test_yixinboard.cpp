@@ -335,8 +335,9 @@ TEST(YixinBoard, ALossCountsTheOpponentsMovesAndTheStatusLineSpeaksForPlayerOne)
           "INFO show_detail 3\nINFO max_depth 3\nstart 15\n" + YxPosition("yxboard", stones),
           {"OK"});
       const Reply reply = yixin.Request(command);
-      ASSERT_FALSE(reply.Blocks().empty());
-      const Block& last = reply.Blocks().back();
+      const std::vector<Block> blocks = reply.Blocks();
+      ASSERT_FALSE(blocks.empty());
+      const Block& last = blocks.back();
       const int deepest = last.Int("SELDEPTH");
       evenPly = evenPly || deepest % 2 == 0;
       EXPECT_EQ(last.info.at("EVAL"), "-M" + std::to_string((deepest + 1) / 2));
