@@ -87,12 +87,12 @@ TEST(Protocol, HundredsOfGamesInOneProcess) {
   EXPECT_TRUE(moves == 151 && r.lines.size() == 301u) << moves;
 }
 
-// The settings of limits.txt before the probe position: every answer the same
+// The settings of session_limits.txt before the probe position: every answer the same
 // as the first of its kind, and the kinds' answers different.
 TEST(Protocol, SearchLimitsSurviveStart) {
   const std::string probe = Block({{12, 10}, {8, 10}, {13, 9}}, {{11, 13}, {12, 9}, {7, 6}});
   std::map<std::string, std::string> first;  // the first answer of each kind
-  for (const DataCase& c : ReadCases("limits.txt")) {
+  for (const DataCase& c : ReadCases("session_limits.txt")) {
     const RunResult r = RunEngine(Steps(c).front().input + "\n" + probe);
     const std::string answer = r.lines.empty() ? "" : r.lines.back();
     EXPECT_TRUE(r.exitStatus == 0 && IsMove(answer)) << c.name << ": " << answer;

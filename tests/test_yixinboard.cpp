@@ -46,14 +46,14 @@ TEST(BoardPrograms, Sessions) {
 }
 
 // A search that would run for minutes, with analysis lines on, is stopped by
-// each line of stops.txt, the way a program stops it or a command that brings
+// each line of session_stops.txt, the way a program stops it or a command that brings
 // a new position: the status line and the move of the last completed
 // iteration come within the bound, or, for END, the end of the process with
 // nothing written. A new position is then performed, its own replies
 // following. Play goes on.
 TEST(BoardPrograms, StopsEndAnUnlimitedSearchAtOnce) {
   const std::string kRealtime = "MESSAGE REALTIME BEST ";
-  for (const DataCase& c : ReadCases("stops.txt")) {
+  for (const DataCase& c : ReadCases("session_stops.txt")) {
     SCOPED_TRACE(c.name);
     const auto [stop, replies] = Steps(c).front();
     Session gui;
