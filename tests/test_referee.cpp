@@ -1,11 +1,12 @@
 // The judges that the tests and tools trust, beside the engine's own: the
 // reference forbidden-square checker for renju and the engine on drawn
 // positions, the referee's verdicts and the engine's GameWon under every
-// rule, and the manager harness telling engines the rule and judging a
-// forbidden move as the fault that ends the game.
+// rule, and the lines it takes off in a continuous game. The manager's
+// judgement of whole games is in test_continuous.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,7 +55,8 @@ TEST(RenjuReference, OccupiedAndOffBoardSquaresAreNotForbidden) {
   const Drawing d = Draw(ReadCases("forbidden.txt")[0], 15);
   Tessel_SetRule(::Rule::kRenju);
   LayOnEngine(d.cells, 1);
-  EXPECT_TRUE(IsForbiddenReference(d.cells, d.x, d.y) && Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)));
+  EXPECT_TRUE(IsForbiddenReference(d.cells, d.x, d.y) &&
+              Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)));
   EXPECT_FALSE(IsForbiddenReference(d.cells, 6, 4));  // a black stone of the three
   EXPECT_FALSE(Tessel_IsForbidden(6, 4));
   for (auto [x, y] : {std::pair{-1, 0}, {15, 3}, {3, 15}, {0, -1}})
@@ -119,7 +121,6 @@ TEST(Referee, VerdictsUnderEveryRule) {
           const Drawing d = Draw(c, side);
           Referee referee = Judge(d.cells, rule, mover);
           ASSERT_EQ(referee.toMove(), mover);
-          EXPECT_EQ(referee.MakesFive(d.x, d.y, mover), expected == Outcome::kFive);
           EXPECT_EQ(referee.IsForbidden(d.x, d.y), forbidden);
           EXPECT_EQ(referee.Fault(d.x, d.y), forbidden ? "forbidden" : "");
           EXPECT_EQ(referee.Play(d.x, d.y), expected);
@@ -140,44 +141,48 @@ TEST(Referee, VerdictsUnderEveryRule) {
   ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
 }
 
-// White has O O O O with its one five square F, closed at the other end.
-// F is a double three for black, so under renju black cannot block there: F
-// loses at once and a move elsewhere is no fault, the game being lost either
-// way. Under freestyle black must block at F.
-TEST(Referee, ABlockOnlyOnAForbiddenSquareIsNoDuty) {
-  const Stones black = {{2, 7}, {7, 5}, {7, 6}, {6, 8}, {5, 9}};
-  const Stones white = {{3, 7}, {4, 7}, {5, 7}, {6, 7}, {14, 0}};
-  const std::pair<int, int> f{7, 7}, elsewhere{0, 14};
-  for (Rule rule : {Rule::kRenju, Rule::kFreestyle}) {
-    Referee referee(15, 15, rule);
-    for (auto [x, y] : InPlayOrder(black, white)) referee.Play(x, y);
-    SCOPED_TRACE(RuleName(rule));
-    ASSERT_EQ(referee.toMove(), 1);
-    ASSERT_TRUE(referee.MakesFive(f.first, f.second, 2));
-    const bool renju = rule == Rule::kRenju;
-    EXPECT_EQ(referee.Fault(f.first, f.second), renju ? "forbidden" : "");
-    EXPECT_EQ(referee.Fault(elsewhere.first, elsewhere.second), renju ? "" : "leaves a five open");
-    EXPECT_EQ(referee.Play(f.first, f.second), renju ? Outcome::kForbidden : Outcome::kPlaying);
+// The row from "x,y:x,y" to its other end, both included; none for "none".
+Stones LineOf(const std::string& text) {
+  if (text == "none") return {};
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  EXPECT_EQ(std::sscanf(text.c_str(), "%d,%d:%d,%d", &x0, &y0, &x1, &y1), 4) << text;
+  const int dx = (x1 > x0) - (x1 < x0), dy = (y1 > y0) - (y1 < y0);
+  Stones line = {{x0, y0}};
+  while (line.back() != std::pair{x1, y1} && line.size() < 20)
+    line.emplace_back(line.back().first + dx, line.back().second + dy);
+  return line;
+}
+
+// Black's stone on * completes the lines of completed_lines.txt: the first is
+// taken off whole and nothing else is, and the stones taken off still count
+// as played, so white is to move.
+TEST(Referee, TakesOffTheFirstCompletedLine) {
+  for (const DataCase& c : ReadCases("completed_lines.txt")) {
+    SCOPED_TRACE(c.name);
+    const Drawing d = Draw(c, 15);
+    Referee referee = Judge(d.cells, static_cast<Rule>(c.Int("rule")), 1);
+    const size_t played = referee.stones().size() + 1;
+    referee.Play(d.x, d.y);
+    const Stones line = LineOf(c.Get("line"));
+    ASSERT_EQ(referee.CompletedLine(d.x, d.y), line);
+    referee.TakeOff(line);
+    for (auto [x, y] : line) EXPECT_TRUE(referee.IsBlocked(x, y)) << x << "," << y;
+    size_t blocked = 0;
+    for (const std::vector<int>& row : referee.cells())
+      blocked += std::ranges::count(row, Referee::kBlocked);
+    EXPECT_EQ(blocked, line.size());
+    EXPECT_EQ(referee.stones().size(), played);
+    EXPECT_EQ(referee.toMove(), 2);
   }
 }
 
-TEST(Referee, BlockedSquaresTakeNoStoneAndFillTheBoard) {
+// A square is blocked once, and only on the board. (The manager's games test
+// what blocked squares do.)
+TEST(Referee, BlocksOnlyEmptySquaresOnTheBoard) {
   Referee referee(5, 5);
   EXPECT_TRUE(referee.Block(0, 0));
   EXPECT_FALSE(referee.Block(0, 0));
   EXPECT_FALSE(referee.Block(5, 0));
-  EXPECT_EQ(referee.Play(0, 0), Outcome::kIllegal);
-  EXPECT_EQ(referee.Fault(0, 0), "illegal");
-  EXPECT_EQ(referee.toMove(), 1);
-  // Blocked squares on one diagonal, stones everywhere else in an order that
-  // never lines up five: the last stone fills the board.
-  for (int k = 1; k < 5; ++k) referee.Block(k, k);
-  Outcome last = Outcome::kPlaying;
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x)
-      if (referee.IsEmpty(x, y)) last = referee.Play(x, y);
-  EXPECT_EQ(last, Outcome::kBoardFull);
-  EXPECT_EQ(referee.stones().size(), 20u);
 }
 
 TEST(Referee, RulesFromPiskvorkInfoValues) {
@@ -187,67 +192,6 @@ TEST(Referee, RulesFromPiskvorkInfoValues) {
       {8, Rule::kCaro},      {9, Rule::kCaroExactFive}, {10, Rule::kCaro},
   };
   for (auto [value, rule] : values) EXPECT_EQ(RuleFromInfo(value), rule) << value;
-  for (int r = 0; r < 5; ++r)
-    EXPECT_EQ(RuleFromInfo(InfoRuleValue(static_cast<Rule>(r))), static_cast<Rule>(r));
-}
-
-// A stand-in engine for the harness's own checks: it answers ABOUT and START,
-// repeats every INFO rule line and every blocked square it is sent as a
-// MESSAGE, and answers each move request with its next scripted move, leaving
-// when it has none.
-std::vector<std::string> ScriptedEngine(const Stones& moves) {
-  std::vector<std::string> command = {
-      "/bin/sh", "-c",
-      "while IFS= read -r line; do case \"$line\" in\n"
-      "ABOUT) echo 'name=\"scripted\"' ;;\n"
-      "START*) echo OK ;;\n"
-      "'INFO rule'*|*,3) echo \"MESSAGE $line\" ;;\n"
-      "BEGIN|DONE|TURN*) [ $# -gt 0 ] || exit 0; echo \"$1\"; shift ;;\n"
-      "END) exit 0 ;;\n"
-      "esac; done",
-      "scripted"};
-  for (auto [x, y] : moves) command.push_back(std::to_string(x) + "," + std::to_string(y));
-  return command;
-}
-
-bool Skipped(const ManagedEngine& engine, const std::string& line) {
-  return std::ranges::find(engine.skipped(), line) != engine.skipped().end();
-}
-
-TEST(Manager, TellsTheRuleAsPiskvorkNumbersIt) {
-  for (int r = 0; r < 5; ++r) {
-    const Rule rule = static_cast<Rule>(r);
-    ManagedEngine engine(ScriptedEngine({{7, 7}}));
-    ASSERT_TRUE(engine.NewGame(15, {"1 s per move", 1000, 0}, rule));
-    ASSERT_EQ(engine.RequestMove(Referee(15, 15, rule), 1, 5000), "7,7");
-    EXPECT_TRUE(Skipped(engine, "MESSAGE INFO rule " + std::to_string(InfoRuleValue(rule))))
-        << RuleName(rule);
-    EXPECT_TRUE(engine.End());
-  }
-}
-
-// Black builds X X _ across and X X _ down to the same square and plays it: a
-// double three, which under renju ends the game as black's fault. Under
-// freestyle the game goes on past it until white's script runs out. The
-// blocked square reaches each engine in its first BOARD block.
-TEST(Manager, AForbiddenMoveEndsTheGameAsAFault) {
-  const Stones black = {{7, 5}, {7, 6}, {5, 7}, {6, 7}, {7, 7}};
-  const Stones white = {{0, 0}, {0, 2}, {0, 4}, {0, 6}};
-  for (Rule rule : {Rule::kRenju, Rule::kFreestyle}) {
-    ManagedEngine first(ScriptedEngine(black)), second(ScriptedEngine(white));
-    ManagedEngine* engines[2] = {&first, &second};
-    const GameResult result =
-        PlayGame(engines, {}, 15, {"1 s per move", 1000, 0}, 5000, rule, {{14, 14}});
-    SCOPED_TRACE(RuleName(rule));
-    if (rule == Rule::kRenju) {
-      EXPECT_EQ(result.fault, "move 9 of player 1, 7,7: forbidden");
-    } else {
-      EXPECT_TRUE(result.fault.starts_with("move 10 of player 2, no reply: no move"))
-          << result.fault;
-    }
-    EXPECT_EQ(result.replies, rule == Rule::kRenju ? 8 : 9);
-    EXPECT_TRUE(Skipped(first, "MESSAGE 14,14,3") && Skipped(second, "MESSAGE 14,14,3"));
-  }
 }
 
 }  // namespace

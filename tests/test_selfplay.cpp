@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/data_file.h"
 #include "tools/harness/manager.h"
 
 namespace {
@@ -13,37 +14,18 @@ namespace {
 using Outcome = Referee::Outcome;
 
 // Two engine processes play game after game under one manager, each game under
-// its own rule, time control, board size and opening; the referee judges by
-// the rule. The tolerance is generous: only a hang or a wrong judgement fails
+// its own rule, time control, board size and opening (selfplay_games.txt); the
+// referee judges by the rule. The tolerance is generous: only a hang or a wrong judgement fails
 // here, reply times are for tools/reply_times to measure.
 TEST(SelfPlay, GamesUnderAManagerEndLegally) {
-  using enum Referee::Rule;
-  struct Game {
-    Referee::Rule rule;
-    TimeControl time;
-    int boardSide, opening;
-  };
-  const Game games[] = {
-      {kFreestyle, {"150 ms per move", 150, 0}, 20, 0},
-      {kExactFive, {"150 ms per move", 150, 0}, 15, 1},
-      {kFreestyle, {"4 s match", 1000, 4000}, 20, 1},
-      {kExactFive, {"150 ms per move", 150, 0}, 20, 2},
-      {kFreestyle, {"150 ms per move", 150, 0}, 15, 2},
-      {kExactFive, {"2 s match", 1000, 2000}, 15, 3},
-      {kFreestyle, {"2 s match", 2000, 2000}, 20, 3},
-      {kRenju, {"150 ms per move", 150, 0}, 15, 1},
-      {kRenju, {"2 s match", 1000, 2000}, 15, 2},
-      {kRenju, {"150 ms per move", 150, 0}, 20, 3},
-      {kCaro, {"150 ms per move", 150, 0}, 20, 1},
-      {kCaroExactFive, {"150 ms per move", 150, 0}, 15, 2},
-  };
   ManagedEngine first, second;
   ManagedEngine* engines[2] = {&first, &second};
-  for (const Game& g : games) {
-    const GameResult result =
-        PlayGame(engines, Opening(g.opening), g.boardSide, g.time, 30000, g.rule);
-    EXPECT_EQ(result.fault, "") << g.time.name << ", board " << g.boardSide << ", "
-                                << RuleName(g.rule);
+  for (const DataCase& g : ReadCases("selfplay_games.txt")) {
+    SCOPED_TRACE(g.name);
+    const TimeControl time = {g.name.c_str(), g.Int("turn_ms"), g.Int("match_ms")};
+    const GameResult result = PlayGame(engines, Opening(g.Int("opening")), g.Int("side"), time,
+                                       30000, static_cast<Referee::Rule>(g.Int("rule")));
+    EXPECT_EQ(result.fault, "");
     EXPECT_GT(result.replies, 4);
     std::swap(engines[0], engines[1]);  // the same processes, colours swapped
   }
