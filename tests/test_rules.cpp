@@ -65,6 +65,8 @@ TEST_F(Rules, SearchesKeepBlackOffForbiddenSquaresAndWhiteWinsByThem) {
        Expect::kWhiteWins},
       {"black facing white's four whose defence is forbidden", kPlayer1, 3, 0, kAny,
        Expect::kStar, Expect::kWhiteWins},
+      {"black facing white's four whose defence is forbidden", kPlayer1, 3, 1, kAny, Expect::kStar,
+       Expect::kWhiteWins},
       {"white's double three against black's forbidden double four", kPlayer2, 4, 0, kAny,
        Expect::kStar, Expect::kWhiteWins},
   };
