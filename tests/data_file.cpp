@@ -77,3 +77,14 @@ void LayOnEngine(const Cells& cells, int toMove) {
   }
   Tessel_SetSideToMove(static_cast<int16_t>(toMove));
 }
+
+Drawing LayCase(const std::string& fileName, const std::string& name, int toMove) {
+  for (const DataCase& c : ReadCases(fileName)) {
+    if (c.name != name) continue;
+    const Drawing d = Draw(c, 20);
+    LayOnEngine(d.cells, toMove);
+    return d;
+  }
+  ADD_FAILURE() << "no case " << name << " in " << fileName;
+  return {};
+}

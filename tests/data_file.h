@@ -38,3 +38,7 @@ Drawing Draw(const DataCase& c, int side, int symmetry = 0);
 // A new game on the cells' board size with their stones and blocked squares,
 // `toMove` to move.
 void LayOnEngine(const Cells& cells, int toMove);
+
+// The case `name` of a file of tests/data drawn on the usual board and laid
+// on the engine, `toMove` to move; its drawing.
+Drawing LayCase(const std::string& fileName, const std::string& name, int toMove);

@@ -44,7 +44,8 @@ TEST(Facade, PutSymbolAcceptsFreeBoardSquaresOnly) {
 TEST(Facade, ReadingCallsAndGameWon) {
   Tessel_Initialize();
   for (int16_t i = 0; i < 8; ++i) Tessel_PutSymbol(5 + i / 2, i % 2 ? 12 : 5);  // two fours
-  EXPECT_TRUE(GameWon(SquareIndex(9, 5)) == 1 && GameWon(SquareIndex(9, 12)) == 0 && GameWon(SquareIndex(9, 9)) == 0);
+  EXPECT_TRUE(GameWon(SquareIndex(9, 5)) == 1 && GameWon(SquareIndex(9, 12)) == 0 &&
+              GameWon(SquareIndex(9, 9)) == 0);
   Tessel_Search(10, 0, 1);
   const std::vector<int> win = Read(true, 0);
   EXPECT_TRUE(Tessel_GetBestLineLength() == 1 && (win[0] == 4 || win[0] == 9) && win[1] == 5);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "engine/tessel.h"
@@ -10,78 +11,59 @@
 #include "ordering/sort.h"
 #include "movegen/historytable.h"
 #include "search/search.h"
-#include "tests/positions.h"
+#include "tests/data_file.h"
+#include "tests/squares.h"
 
 namespace {
 
-
-// A position, a generator call (the threat generator's when `attacker` is set) and the
-// buffer: the groups in turn, each in any order, of moves with `value` and the threat flag.
-using Group = std::pair<Stones, int16_t>;  // squares, attacking
-struct Case {
-  const char* name;
-  Stones p1, p2;
-  int toMove;
-  std::vector<Group> groups;
-  int16_t value = 0;
-  int attacker = 0, mark1 = 0, narrow = 0;
-};
-void Check(const Case& c) {
-  SCOPED_TRACE(c.name);
-  Build(c.p1, c.p2, c.toMove);
-  vctMove = 1;
-  vctCauseSquareP1 = vctCauseSquareP2 = 99;  // would hide every node unless reset
-  c.attacker ? VctGenerateMoves(int16_t(c.attacker), int16_t(c.mark1), 0, int16_t(c.narrow))
-             : GenerateMoves();
-  const int16_t vct = c.attacker != 0;
-  EXPECT_TRUE(vctMove == vct && vctCauseSquareP1 == c.mark1 && vctCauseSquareP2 == 0);
-  int i = 0;
-  for (const auto& [squares, attacking] : c.groups) {
-    std::set<int16_t> want, got;
-    for (Stone s : squares) want.insert(SquareIndex(s.first, s.second));
-    for (size_t j = 0; j < squares.size() && i < pMoveBuffer->count; ++j, ++i) {
-      const MoveRecord& m = pMoveBuffer->moves[i];
-      got.insert(m.squareIndex);
-      EXPECT_TRUE(m.attacking == attacking && m.value == c.value && m.vctMove == vct) << i;
-    }
-    EXPECT_EQ(got, want) << "group ending at move " << i;
-  }
-  EXPECT_EQ(pMoveBuffer->count, i);
+// The squares a case draws with `digit`.
+std::set<int16_t> DrawnGroup(const DataCase& c, char digit) {
+  DataCase marks = c;
+  for (std::string& row : marks.rows)
+    for (char& square : row) square = square == digit ? 'X' : '.';
+  const Cells cells = Draw(marks, 20).cells;
+  std::set<int16_t> squares;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x)
+      if (cells[y][x] == 1) squares.insert(SquareIndex(x, y));
+  return squares;
 }
 
-const Stones kFour5 = {{5, 5}, {6, 5}, {7, 5}, {8, 5}};       // fives at (4,5), (9,5)
-const Stones kFour10 = {{5, 10}, {6, 10}, {7, 10}, {8, 10}};  // fives at (4,10), (9,10)
-// Open fours (6,7), (10,7), fours (5,7), (11,7); then for kThrees fours (3,12),
-// (4,12) on the edge, open threes (11,15), (14,15), split threes (10,15), (15,15).
-const Stones kOpenThree = {{7, 7}, {8, 7}, {9, 7}};
-const Stones kThrees = {{0, 12}, {1, 12}, {2, 12}, {12, 15}, {13, 15}};
-const Group kFives5{{{4, 5}, {9, 5}}, 0}, kFours12{{{3, 12}, {4, 12}}, 1};
-
-TEST(GenerateMoves, TakesTheListsInOrderOfUrgency) {
-  // clang-format off
-  const Case cases[] = {
-      {"own fives first, with 30000", kFour5, kFour10, 1, {{{{4, 5}, {9, 5}}, 1}}, 30000},
-      {"then blocks of the opponent's fives", kFour5, {}, 2, {kFives5}},
-      {"own open fours alone", kOpenThree, {}, 1, {{{{6, 7}, {10, 7}}, 1}}},
-      {"opponent's open four: fours only", {{0, 5}, {1, 5}, {2, 5}}, {{7, 10}, {8, 10}, {9, 10}},
-       1, {{{{3, 5}, {4, 5}}, 1}, {{{6, 10}, {10, 10}}, 0}, {{{5, 10}, {11, 10}}, 0}}},
-      {"open three, triple two, split three, double two: 8, 10, 9, 11",
-       {{10, 10}, {11, 10}, {9, 13}}, {}, 1,
-       {{{{9, 10}, {12, 10}}, 1}, {{{11, 11}}, 1}, {{{8, 10}, {13, 10}}, 1},
-        {{{10, 9}, {11, 9}, {9, 11}, {10, 11}, {8, 12}, {9, 12}, {10, 12}}, 1}}},
-      {"the opponent's split twos, then its wide twos", {{19, 0}, {19, 19}}, {{1, 1}, {0, 19}}, 1,
-       {{{{3, 1}, {1, 3}, {3, 3}}, 0}, {{{4, 1}, {1, 4}, {4, 4}}, 0}}},
-  };  // clang-format on
-  for (const Case& c : cases) Check(c);
+// The cases of movegen_cases.txt: each position, its generator call and the
+// buffer it fills.
+TEST(GenerateMoves, BothGeneratorsTakeTheListsInOrderOfUrgency) {
+  for (const DataCase& c : ReadCases("movegen_cases.txt")) {
+    SCOPED_TRACE(c.name);
+    const auto key = [&c](const char* k) { return int16_t(c.values.count(k) ? c.Int(k) : 0); };
+    LayOnEngine(Draw(c, 20).cells, c.Int("move"));
+    vctMove = 1;
+    vctCauseSquareP1 = vctCauseSquareP2 = 99;  // would hide every node unless reset
+    const int16_t vct = key("attacker") != 0;
+    vct ? VctGenerateMoves(key("attacker"), key("mark"), 0, key("narrow")) : GenerateMoves();
+    EXPECT_TRUE(vctMove == vct && vctCauseSquareP1 == key("mark") && vctCauseSquareP2 == 0);
+    const std::string attacking = c.Get("attacking");
+    int i = 0;
+    for (size_t g = 0; g < attacking.size(); ++g) {
+      const std::set<int16_t> want = DrawnGroup(c, char('1' + g));
+      std::set<int16_t> got;
+      for (size_t j = 0; j < want.size() && i < pMoveBuffer->count; ++j, ++i) {
+        const MoveRecord& m = pMoveBuffer->moves[i];
+        got.insert(m.squareIndex);
+        EXPECT_TRUE(m.attacking == attacking[g] - '0' && m.value == key("value") && m.vctMove == vct)
+            << i;
+      }
+      EXPECT_EQ(got, want) << "group ending at move " << i;
+    }
+    EXPECT_EQ(pMoveBuffer->count, i);
+  }
 }
 
 // Rows of stones on every other square give player 1 27 four squares: both
 // generators keep the first twenty in list order, and a take still counts all.
 TEST(MoveBuffer, HoldsTwentyMovesAndATakeStillCountsAll) {
-  Stones p1, p2;
-  for (int x = 0; x < 20; x += 2)
-    for (int y : {4, 7, 10, 13, 16, 19}) (y % 2 ? p2 : p1).push_back({x, y});
-  Build(p1, p2, 1);
+  Tessel_Initialize();
+  for (int16_t x = 0; x < 20; x += 2)
+    for (int y : {4, 7, 10, 13, 16, 19}) Tessel_PutStone(x, int16_t(y), int16_t(1 + y % 2));
   for (int vct : {0, 1}) {
     vct ? VctGenerateMoves(1, 0, 0, 0) : GenerateMoves();
     ASSERT_EQ(pMoveBuffer->count, kMaxMovesPerBuffer);
@@ -113,55 +95,36 @@ TEST(GenerateMoves, FallsBackOnOneEmptySquare) {
   ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
   // A board tiled without three in a row, with two holes: no empty square has
   // a line, yet the fallback names an empty square, until the board is full.
-  Stones p1, p2;
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 20; ++x)
+  Tessel_Initialize();
+  for (int16_t y = 0; y < 20; ++y)
+    for (int16_t x = 0; x < 20; ++x)
       if ((x != 10 || y != 10) && (x != 2 || y != 17))
-        ((x + 2 * y) % 4 < 2 ? p1 : p2).push_back({x, y});
-  Build(p1, p2, 1);
+        Tessel_PutStone(x, y, (x + 2 * y) % 4 < 2 ? kPlayer1 : kPlayer2);
   for (int16_t c = 0; c < kOpenSingleCategory; ++c)
     ASSERT_EQ(moveCategory[0][c].count + moveCategory[1][c].count, 0);
   GenerateMoves();
   EXPECT_TRUE(pMoveBuffer->count == 1 && pMoveBuffer->moves[0].squareIndex == SquareIndex(10, 10));
-  for (auto [x, y] : Stones{{2, 17}, {10, 10}}) Tessel_PutSymbol(x, y);
+  Tessel_PutSymbol(2, 17);
+  Tessel_PutSymbol(10, 10);
   GenerateMoves();
   EXPECT_EQ(pMoveBuffer->count, 0);
 }
 
-TEST(VctGenerateMoves, ThreatsForTheAttackerAnswersForTheDefender) {
-  // Player 1's open three (4..6,6) is older than (10..12,12), whose last stone is the 11th.
-  const Stones twoThrees = {{4, 6}, {5, 6}, {6, 6}, {10, 12}, {11, 12}, {12, 12}};
-  // clang-format off
-  const Case cases[] = {
-      {"own fives: 30000, the defender too", kFour5, kFour10, 1, {{{{4, 5}, {9, 5}}, 1}}, 30000, 2},
-      {"fives are blocked before the attacker's fours", kFour5, kThrees, 2, {kFives5}, 0, 2},
-      {"fives are blocked before the defender's fours", kFour5, kThrees, 2, {kFives5}, 0, 1},
-      {"marks of 0 pass all", twoThrees, {}, 1, {{{{3, 6}, {7, 6}, {9, 12}, {13, 12}}, 1}}, 0, 1},
-      {"a mark passes the latest threats", twoThrees, {}, 1, {{{{9, 12}, {13, 12}}, 1}}, 0, 1, 11},
-      {"a mark above every node passes nothing", twoThrees, {}, 1, {}, 0, 1, 12},
-      {"a threatened attacker keeps its fours", kOpenThree, kThrees, 2, {kFours12}, 0, 2},
-      {"the defender counters with fours and blocks the fours", kOpenThree, kThrees, 2,
-       {kFours12, {{{6, 7}, {10, 7}}, 0}, {{{5, 7}, {11, 7}}, 0}}, 0, 1},
-      {"a narrowed defender only blocks fives", kOpenThree, kThrees, 2, {}, 0, 1, 0, 1},
-      {"a free attacker adds its threes after its fours", {}, kThrees, 2,
-       {kFours12, {{{11, 15}, {14, 15}}, 1}, {{{10, 15}, {15, 15}}, 1}}, 0, 2},
-      {"a narrowed attacker plays fours only", {}, kThrees, 2, {kFours12}, 0, 2, 0, 1},
-      {"an unthreatened defender has its fours only", {}, kThrees, 2, {kFours12}, 0, 1},
-  };  // clang-format on
-  for (const Case& c : cases) Check(c);
-  Build(twoThrees, {}, 1);
-  vctCauseSquareP1 = 11;
+TEST(VctGenerateMoves, MarksPassTheLatestNodesAndFollowTheAttacker) {
+  // Player 1's open three (4..6,6) is older than (10..12,12), whose last stone is the 6th.
+  LayCase("movegen_cases.txt", "threats: marks of 0 pass all", kPlayer1);
+  vctCauseSquareP1 = 6;
   EXPECT_EQ(TakeMoveCategory(2, 1), 2);  // nodes below the mark are not counted
   // Once a move is made, its opponent on move, only an attacking mover's mark becomes
-  // the stone count (twelve stones here).
+  // the stone count (six stones here).
   int16_t c1 = 0, c2 = 0;
   UpdateCauseSquare(0, 4, 7, &c1, &c2);
   EXPECT_TRUE(c1 == 4 && c2 == 7);
   UpdateCauseSquare(1, 4, 7, &c1, &c2);  // player 2 moved
-  EXPECT_TRUE(c1 == 4 && c2 == 12);
+  EXPECT_TRUE(c1 == 4 && c2 == 6);
   Tessel_SetSideToMove(2);
   UpdateCauseSquare(1, 4, 7, &c1, &c2);
-  EXPECT_TRUE(c1 == 12 && c2 == 7);
+  EXPECT_TRUE(c1 == 6 && c2 == 7);
 }
 
 // On, the history table orders a buffer by the cut-offs of its squares in this

@@ -1,7 +1,6 @@
-// Renju and caro in the search: as black it never plays a forbidden square,
-// as white a four whose only defence is forbidden wins. The rules' wins and
-// forbidden squares themselves are judged in test_referee beside the
-// referees.
+// Renju in the search: as black it never plays a forbidden square, as white
+// it wins by black's forbidden squares. The rules' wins and forbidden squares
+// themselves are judged in test_referee beside the referees.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,135 +9,87 @@
 
 #include "engine/tessel.h"
 #include "board/board.h"
-#include "search/alphabeta.h"
-#include "search/hash.h"
-#include "search/search.h"
-#include "search/timecontrol.h"
+#include "board/keys.h"
 #include "tests/data_file.h"
-#include "tests/positions.h"
 #include "tests/state_checks.h"
 
 namespace {
 
-// Leaves freestyle and the usual board to the next test.
+// Leaves freestyle, the usual board and no limits to the next test.
 class Rules : public testing::Test {
  protected:
   void TearDown() override {
     Tessel_SetRule(Rule::kFreestyle);
+    Tessel_SetMaxNodes(0);
+    Tessel_SetTurnTime(INT32_MAX);
     ASSERT_TRUE(Tessel_SetBoardSize(20, 20));
   }
 };
 
-// The named position of renju_searches.txt on the usual board, `toMove` to
-// move; its '*' square.
-Stone Lay(const std::string& name, int toMove) {
-  static const std::vector<DataCase> cases = ReadCases("renju_searches.txt");
-  for (const DataCase& c : cases) {
-    if (c.name != name) continue;
-    const Drawing d = Draw(c, 20);
-    LayOnEngine(d.cells, toMove);
-    return {d.x, d.y};
-  }
-  ADD_FAILURE() << "no position " << name;
-  return {-1, -1};
-}
-
 // The best move of a search, and its value in player 1's view.
 struct Answer {
-  Stone move;
-  int value;
+  int16_t x = -1, y = -1, value = 0;
 };
 Answer Search(int16_t depth) {
-  searchTimeout = INT32_MAX;
-  matchTimeout = INT32_MAX;
+  Tessel_SetMatchTime(INT32_MAX);
   Tessel_Search(depth, 0, 1);
-  int16_t x = -1, y = -1, player = 0, value = 0, vct = 0;
+  Answer a;
+  int16_t player = 0, vct = 0;
   EXPECT_EQ(Tessel_GetBestLineLength(), 1);
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  return {{x, y}, value};
+  Tessel_GetBestLine(0, &a.x, &a.y, &player, &a.value, &vct);
+  return a;
 }
 
-// Under renju black's double four is forbidden, and neither the search, nor
-// a search cut by the move cap, nor one stopped by the clock before its first
-// iteration ends plays it; under freestyle it wins at once.
-TEST_F(Rules, BlackNeverPlaysAForbiddenSquare) {
-  for (Rule rule : {Rule::kFreestyle, Rule::kRenju}) {
-    Tessel_SetRule(rule);
-    for (int32_t cap : {0, 1}) {
-      for (int16_t depth : {int16_t{1}, int16_t{4}}) {
-        SCOPED_TRACE((rule == Rule::kRenju ? "renju, cap " : "freestyle, cap ") +
-                     std::to_string(cap) + ", depth " + std::to_string(depth));
-        const Stone s = Lay("black's double four", kPlayer1);
-        maxNodes = cap;
-        const Answer a = Search(depth);
-        maxNodes = 0;
-        EXPECT_EQ(Tessel_GetSymbol(int16_t(a.move.first), int16_t(a.move.second)), kEmpty);
-        if (rule == Rule::kFreestyle) {
-          EXPECT_EQ(a.move, s);
-        } else {
-          EXPECT_NE(a.move, s);
-          EXPECT_FALSE(Tessel_IsForbidden(int16_t(a.move.first), int16_t(a.move.second)));
-        }
-      }
-    }
-  }
-  // No time: whatever the clock allows, the answer is allowed.
-  Tessel_SetRule(Rule::kRenju);
-  const Stone s = Lay("black's double four", kPlayer1);
-  searchTimeout = 0;
-  matchTimeout = INT32_MAX;
-  Tessel_Search(10, 0, 1);
-  int16_t x = -1, y = -1, player = 0, value = 0, vct = 0;
-  Tessel_GetBestLine(0, &x, &y, &player, &value, &vct);
-  EXPECT_TRUE(Stone(x, y) != s && !Tessel_IsForbidden(x, y) && Tessel_GetSymbol(x, y) == kEmpty);
-}
+// Each position's '*' is a square that renju forbids to black. Every answer
+// is an empty square, and under renju an allowed one; besides, the search
+// plays '*', or finds white's win, or finds none.
+enum class Expect { kStar, kAllowed, kWhiteWins, kNoWhiteWin };
+struct Case {
+  const char* position;
+  int toMove;
+  int16_t depth;
+  int64_t cap;     // moves, 0 for none
+  int32_t turnMs;  // 0: stopped before the first iteration ends
+  Expect freestyle, renju;
+};
 
-// White to move plays the four at (9,10) and wins under renju, not under
-// freestyle. Black to move in the same spot after the four has no allowed
-// defence, has lost, and still answers an allowed square.
-TEST_F(Rules, WhiteWinsByAFourWhoseDefenceIsForbidden) {
-  const std::string position = "white's four whose defence is forbidden";
+TEST_F(Rules, SearchesKeepBlackOffForbiddenSquaresAndWhiteWinsByThem) {
+  const auto kAny = INT32_MAX;
+  const Case cases[] = {
+      {"black's double four", kPlayer1, 1, 0, kAny, Expect::kStar, Expect::kAllowed},
+      {"black's double four", kPlayer1, 4, 0, kAny, Expect::kStar, Expect::kAllowed},
+      {"black's double four", kPlayer1, 1, 1, kAny, Expect::kStar, Expect::kAllowed},
+      {"black's double four", kPlayer1, 4, 1, kAny, Expect::kStar, Expect::kAllowed},
+      {"black's double four", kPlayer1, 10, 0, 0, Expect::kAllowed, Expect::kAllowed},
+      {"white's four whose defence is forbidden", kPlayer2, 3, 0, kAny, Expect::kNoWhiteWin,
+       Expect::kWhiteWins},
+      {"black facing white's four whose defence is forbidden", kPlayer1, 3, 0, kAny,
+       Expect::kStar, Expect::kWhiteWins},
+      {"black facing white's four whose defence is forbidden", kPlayer1, 3, 1, kAny, Expect::kStar,
+       Expect::kWhiteWins},
+      {"white's double three against black's forbidden double four", kPlayer2, 4, 0, kAny,
+       Expect::kStar, Expect::kWhiteWins},
+  };
   for (Rule rule : {Rule::kFreestyle, Rule::kRenju}) {
-    SCOPED_TRACE(rule == Rule::kRenju ? "renju" : "freestyle");
     Tessel_SetRule(rule);
-    const Stone blackSquare = Lay(position, kPlayer2);
-    EXPECT_EQ(Tessel_IsForbidden(int16_t(blackSquare.first), int16_t(blackSquare.second)),
-              rule == Rule::kRenju);
-    const Answer a = Search(3);
-    if (rule == Rule::kRenju) {
-      EXPECT_EQ(a.move, Stone(9, 10));
-      EXPECT_EQ(a.value, -kWinScore);
-    } else {
-      EXPECT_NE(a.value, -kWinScore);
-    }
-    // The four on the board, black to move.
-    Lay(position, kPlayer2);
-    Tessel_PutSymbol(9, 10);
-    const Answer b = Search(3);
-    const auto bx = int16_t(b.move.first), by = int16_t(b.move.second);
-    EXPECT_EQ(Tessel_GetSymbol(bx, by), kEmpty);
-    if (rule == Rule::kRenju) {
-      EXPECT_EQ(b.value, -kWinScore);
-      EXPECT_FALSE(Tessel_IsForbidden(bx, by));
-    } else {
-      EXPECT_EQ(b.move, blackSquare);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.position) + (rule == Rule::kRenju ? ", renju" : ", freestyle") +
+                   ", depth " + std::to_string(c.depth) + ", cap " + std::to_string(c.cap));
+      const Drawing d = LayCase("renju_searches.txt", c.position, c.toMove);
+      EXPECT_EQ(Tessel_IsForbidden(int16_t(d.x), int16_t(d.y)), rule == Rule::kRenju);
+      Tessel_SetMaxNodes(c.cap);
+      Tessel_SetTurnTime(c.turnMs);
+      const Answer a = Search(c.depth);
+      EXPECT_EQ(Tessel_GetSymbol(a.x, a.y), kEmpty);
+      EXPECT_FALSE(Tessel_IsForbidden(a.x, a.y));
+      const Expect expect = rule == Rule::kRenju ? c.renju : c.freestyle;
+      EXPECT_TRUE(expect != Expect::kStar || (a.x == d.x && a.y == d.y)) << a.x << "," << a.y;
+      EXPECT_TRUE(expect != Expect::kWhiteWins || a.value == -kWinValue) << a.value;
+      EXPECT_TRUE(expect != Expect::kNoWhiteWin || a.value != -kWinValue);
     }
   }
 }
 
-TEST_F(Rules, WhiteIgnoresBlacksForbiddenDoubleFour) {
-  for (Rule rule : {Rule::kFreestyle, Rule::kRenju}) {
-    SCOPED_TRACE(rule == Rule::kRenju ? "renju" : "freestyle");
-    Tessel_SetRule(rule);
-    const Stone doubleFour = Lay("white's double three against black's forbidden double four", kPlayer2);
-    const Answer a = Search(4);
-    if (rule == Rule::kRenju) {
-      EXPECT_EQ(a.value, -kWinScore);
-    } else {
-      EXPECT_EQ(a.move, doubleFour);
-    }
-  }
-}
 // Random crowded positions under renju with black to move: the incremental
 // state agrees with the reference, and neither a short search nor one cut by
 // the move cap answers a forbidden square.
@@ -157,17 +108,15 @@ TEST_F(Rules, RandomPositionsNeverGetAForbiddenAnswer) {
       Tessel_PutSymbol(x, y);
       ++placed;
     }
-    ASSERT_EQ(whoIsOnMove, kPlayer1);
+    ASSERT_EQ(Tessel_GetSideToMove(), kPlayer1);
     ASSERT_EQ(state_checks::StateFaults(start), "");
     for (int16_t y = 0; y < 20; ++y)
       for (int16_t x = 0; x < 20; ++x) forbiddenSeen += Tessel_IsForbidden(x, y);
-    for (int32_t cap : {0, 50}) {
-      maxNodes = cap;
+    for (int64_t cap : {0, 50}) {
+      Tessel_SetMaxNodes(cap);
       const Answer a = Search(2);
-      maxNodes = 0;
-      const auto x = int16_t(a.move.first), y = int16_t(a.move.second);
-      ASSERT_EQ(Tessel_GetSymbol(x, y), kEmpty);
-      ASSERT_FALSE(Tessel_IsForbidden(x, y)) << x << "," << y << " cap " << cap;
+      ASSERT_EQ(Tessel_GetSymbol(a.x, a.y), kEmpty);
+      ASSERT_FALSE(Tessel_IsForbidden(a.x, a.y)) << a.x << "," << a.y << " cap " << cap;
     }
   }
   EXPECT_GT(forbiddenSeen, 20);  // the positions do hold forbidden squares
