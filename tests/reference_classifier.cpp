@@ -159,9 +159,7 @@ void Classify(Position& out, Rule rule) {
           out.lineCategories[s] |= uint32_t(lines[d]) << (16 * p + 4 * d);
         }
         out.category[s][p] = empty ? MoveCategory(lines) : kOccupied;
-        ++out.listCount[p][out.category[s][p]];
       }
-      out.totalValue += Weight(out.category[s][0]) - Weight(out.category[s][1]);
     }
   }
 }

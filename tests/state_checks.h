@@ -9,14 +9,14 @@
 
 namespace state_checks {
 
-int16_t CategoryOf(int player, int s);
 // A new game with Zobrist codes (the first call sets the defaults); its key.
 uint64_t KeyedGame();
 // Every playable node linked once, in the list it names, with agreeing links
 // and counts, and totalValue the weight sum; the first fault, or nothing.
 std::string ListFaults();
 // The engine state against the reference classification under the rule in
-// force, the key against the stones, and the lists; the first difference, or
+// force, the key against the stones, and the lists (with every square's list
+// agreeing, their counts and totalValue follow); the first difference, or
 // nothing when all agree.
 std::string StateFaults(uint64_t startKey);
 
