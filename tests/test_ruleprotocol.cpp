@@ -1,7 +1,8 @@
 // The rules as managers and board programs set them: INFO rule values as
 // Piskvork and Yixin-Board number them (tests/data/rule_values.txt), and
-// transcripts of the rule setting and of renju's forbidden squares in the
-// answers and in FORBID (tests/data/rule_transcripts.txt). The literal
+// transcripts (tests/data/rule_transcripts.txt) of exact five's fives and
+// sixes, of the rule switched in play, and of renju's forbidden squares in
+// the answers and in FORBID. The literal
 // transcripts of the rules (renju's centre, rule 2 from each program, caro's
 // closed fives) are in tests/data/protocol.txt.
 #include <gtest/gtest.h>
@@ -57,7 +58,9 @@ void CheckTranscripts(const std::string& suite) {
   }
 }
 
-TEST(ExactFiveProtocol, InfoRuleSwitchesTheGameInPlay) { CheckTranscripts("ExactFiveProtocol"); }
+TEST(ExactFiveProtocol, FivesNotSixesWinAndInfoRuleSwitchesTheGameInPlay) {
+  CheckTranscripts("ExactFiveProtocol");
+}
 
 TEST(RenjuProtocol, BlackNeverAnswersAForbiddenSquare) { CheckTranscripts("RenjuProtocol"); }
 
