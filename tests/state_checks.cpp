@@ -11,19 +11,6 @@
 
 namespace state_checks {
 
-namespace {
-
-int16_t CategoryOf(int player, int s) { return sortSquare[player - 1][s].list->category; }
-
-}  // namespace
-
-uint64_t KeyedGame() {
-  Tessel_Initialize();
-  hashTableSize = 1 << 12;
-  Tessel_Initialize();
-  return zobristKey;
-}
-
 std::string ListFaults() {
   if (CheckConsistency() != 0) return "CheckConsistency reports a count mismatch";
   // With agreeing back links, a walk of the right length holds just its nodes.
@@ -57,38 +44,14 @@ std::string StateFaults(uint64_t startKey) {
     const int16_t symbol = square[s].symbol;
     if (symbol == kBorder) continue;
     key ^= symbol == kPlayer1 ? codePlayer1[s] : symbol == kPlayer2 ? codePlayer2[s] : 0;
-    if (CategoryOf(1, s) != want.category[s][0] || CategoryOf(2, s) != want.category[s][1] ||
+    if (sortSquare[0][s].list->category != want.category[s][0] ||
+        sortSquare[1][s].list->category != want.category[s][1] ||
         (!symbol && (lineCategoryAllDir[s] != want.lineCategories[s] ||
                      !std::equal(want.pattern[s], want.pattern[s] + 4, squarePattern[s]))))
       return "square " + std::to_string(s);
   }
   if (nbSymbolsPlaced != want.stones || zobristKey != key) return "stone count or key";
   return ListFaults();
-}
-
-Snapshot Take() {
-  Snapshot s;
-  for (int i = 0; i < kBoardCells; ++i) {
-    const uint32_t* c = squarePattern[i];
-    s.insert(s.end(),
-             {square[i].symbol, lineCategoryAllDir[i], c[0], c[1], c[2], c[3], CategoryOf(1, i),
-              CategoryOf(2, i), sortSquare[0][i].raisedAt, sortSquare[1][i].raisedAt});
-  }
-  s.insert(s.end(), {totalValue, int64_t(zobristKey), nbSymbolsPlaced, nbUndoSquares});
-  return s;
-}
-
-bool Restored(Snapshot before, int16_t taken) {
-  const Snapshot now = Take();
-  std::copy_n(&now[10 * taken + 8], 2, &before[10 * taken + 8]);
-  return now == before;
-}
-
-bool StampsFollow(const Snapshot& before) {
-  const Snapshot now = Take();
-  for (int k = 6; k < 10 * kBoardCells; k += k % 10 == 6 ? 1 : 9)  // lists; stamps 2 further on
-    if (now[k + 2] != (now[k] < before[k] ? nbSymbolsPlaced : before[k + 2])) return false;
-  return true;
 }
 
 }  // namespace state_checks
