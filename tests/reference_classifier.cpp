@@ -54,9 +54,6 @@ struct Line {
     const uint32_t fives = FiveSquares();
     return (fives & fives >> 5) != 0;
   }
-  uint32_t StraightFourSquares() {
-    return SquaresWhere([this] { return !Five() && StraightFour(); });
-  }
   // A two is a shape: the square and the own stone on `other` alone in the
   // window of six squares from `first`, both ends empty; under exact five
   // no own stone just beyond the window. An open two (the stones side by
@@ -78,7 +75,8 @@ int CategoryOf(Line& line) {
   if (line.FiveSquares() != 0) return line.StraightFour() ? 8 : 7;
   // A three: one more stone makes a straight four; open (6) when its stones
   // are three in a row, split (5) otherwise.
-  if (line.StraightFourSquares() != 0) return line.Run().first == 3 ? 6 : 5;
+  if (line.SquaresWhere([&line] { return !line.Five() && line.StraightFour(); }) != 0)
+    return line.Run().first == 3 ? 6 : 5;
   for (int step = 1; step <= 3; ++step)
     for (int other : {5 - step, 5 + step})
       for (int first = 1; first <= 4; ++first)

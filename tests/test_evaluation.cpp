@@ -14,7 +14,6 @@
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "search/hash.h"
-#include "search/search.h"
 #include "tests/reference_classifier.h"
 #include "tests/squares.h"
 #include "tests/state_checks.h"
@@ -76,18 +75,14 @@ std::string RuleName(const testing::TestParamInfo<Rule>& info) {
   return kNames[static_cast<int>(info.param)];
 }
 
-// Every line code of both players, through the table the rule reads and
-// through LineCategoriesOf, against the reference.
+// Every line code of both players, through the rule's table, against the
+// reference.
 TEST_P(UnderEachRule, LineCategoryTableMatchesTheReference) {
   Tessel_Initialize();
-  const uint8_t* tables[] = {nullptr, lineCategoryExactFive, lineCategoryRenju, lineCategoryCaro,
-                             lineCategoryCaroExactFive};
-  const uint8_t* full = tables[static_cast<int>(GetParam())];
   for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code) {
     const int want = reference::LineCategory(code, 1, GetParam()) |
                      reference::LineCategory(code, 2, GetParam()) << 4;
-    const int table = full ? full[code] : lineCategoryOneDir[InnerCode(code)];
-    ASSERT_TRUE(table == want && LineCategoriesOf(code) == want) << std::hex << code;
+    ASSERT_EQ(int(LineCategoriesOf(code)), want) << std::hex << code;
   }
 }
 
@@ -179,9 +174,9 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
   for (int ply = 0; ply < kMaxPly; ++ply) UnmakeMove();
   // A short search with a handful of squares left leaves all as it found it.
   for (int i = 370; i < 395; ++i) Tessel_PutSymbol(order[i].first, order[i].second);
-  const auto [key, undo] = std::pair{zobristKey, nbUndoSquares};
+  const int16_t undo = nbUndoSquares;
   Tessel_Search(4, 0, 1);
-  EXPECT_TRUE(nbExaminedMoves > 0 && nbUndoSquares == undo && zobristKey == key);
+  EXPECT_TRUE(Tessel_GetSearchReport().nodes > 0 && nbUndoSquares == undo);
   EXPECT_EQ(StateFaults(start), "");
 }
 
