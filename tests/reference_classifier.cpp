@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "engine/tessel.h"
 #include "tests/squares.h"
 
 namespace reference {
@@ -60,7 +61,8 @@ struct Line {
   // side) also wants two of the window's squares beyond the other stone.
   bool Two(int first, int other) const {
     const int last = first + 5;
-    if (cell[other] != kOwn || std::min(5, other) <= first || std::max(5, other) >= last) return false;
+    if (cell[other] != kOwn || std::min(5, other) <= first || std::max(5, other) >= last)
+      return false;
     for (int p = first; p <= last; ++p)
       if (p != 5 && p != other && cell[p] != kFree) return false;
     if (exactFive && (At(first - 1) == kOwn || At(last + 1) == kOwn)) return false;
@@ -132,10 +134,8 @@ int64_t Weight(int category) {
 void Classify(Position& out, Rule rule) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
-  auto SymbolAt = [](int x, int y) -> int {
-    if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
-    return square[SquareIndex(x, y)].symbol;
-  };
+  // Off the board, the border.
+  auto SymbolAt = [](int x, int y) { return Tessel_GetSymbol(int16_t(x), int16_t(y)); };
   out = Position{};
   for (int y = 0; y < boardHeight; ++y) {
     for (int x = 0; x < boardWidth; ++x) {

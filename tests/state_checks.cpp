@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "board/keys.h"
 #include "engine/tessel.h"
 #include "evaluation/evaluate.h"
 #include "ordering/sort.h"
-#include "search/hash.h"
 #include "tests/reference_classifier.h"
-#include "tests/squares.h"
 
 namespace state_checks {
 
