@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "engine/tessel.h"
 #include "tests/squares.h"
 
 namespace reference {
@@ -54,16 +55,14 @@ struct Line {
     const uint32_t fives = FiveSquares();
     return (fives & fives >> 5) != 0;
   }
-  uint32_t StraightFourSquares() {
-    return SquaresWhere([this] { return !Five() && StraightFour(); });
-  }
   // A two is a shape: the square and the own stone on `other` alone in the
   // window of six squares from `first`, both ends empty; under exact five
   // no own stone just beyond the window. An open two (the stones side by
   // side) also wants two of the window's squares beyond the other stone.
   bool Two(int first, int other) const {
     const int last = first + 5;
-    if (cell[other] != kOwn || std::min(5, other) <= first || std::max(5, other) >= last) return false;
+    if (cell[other] != kOwn || std::min(5, other) <= first || std::max(5, other) >= last)
+      return false;
     for (int p = first; p <= last; ++p)
       if (p != 5 && p != other && cell[p] != kFree) return false;
     if (exactFive && (At(first - 1) == kOwn || At(last + 1) == kOwn)) return false;
@@ -78,7 +77,8 @@ int CategoryOf(Line& line) {
   if (line.FiveSquares() != 0) return line.StraightFour() ? 8 : 7;
   // A three: one more stone makes a straight four; open (6) when its stones
   // are three in a row, split (5) otherwise.
-  if (line.StraightFourSquares() != 0) return line.Run().first == 3 ? 6 : 5;
+  if (line.SquaresWhere([&line] { return !line.Five() && line.StraightFour(); }) != 0)
+    return line.Run().first == 3 ? 6 : 5;
   for (int step = 1; step <= 3; ++step)
     for (int other : {5 - step, 5 + step})
       for (int first = 1; first <= 4; ++first)
@@ -134,10 +134,8 @@ int64_t Weight(int category) {
 void Classify(Position& out, Rule rule) {
   // Board step towards slots 0..4; slot m is 5 - m steps along it (negative: the other way).
   constexpr int kStepX[4] = {1, 1, 0, -1}, kStepY[4] = {0, -1, -1, -1};
-  auto SymbolAt = [](int x, int y) -> int {
-    if (x < 0 || x >= boardWidth || y < 0 || y >= boardHeight) return kBorder;
-    return square[SquareIndex(x, y)].symbol;
-  };
+  // Off the board, the border.
+  auto SymbolAt = [](int x, int y) { return Tessel_GetSymbol(int16_t(x), int16_t(y)); };
   out = Position{};
   for (int y = 0; y < boardHeight; ++y) {
     for (int x = 0; x < boardWidth; ++x) {
@@ -159,9 +157,7 @@ void Classify(Position& out, Rule rule) {
           out.lineCategories[s] |= uint32_t(lines[d]) << (16 * p + 4 * d);
         }
         out.category[s][p] = empty ? MoveCategory(lines) : kOccupied;
-        ++out.listCount[p][out.category[s][p]];
       }
-      out.totalValue += Weight(out.category[s][0]) - Weight(out.category[s][1]);
     }
   }
 }

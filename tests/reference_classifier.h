@@ -16,8 +16,6 @@ struct Position {  // filled in for the playable squares only
   uint32_t pattern[kBoardCells][4];      // neighbourhood code per direction (empty squares)
   uint32_t lineCategories[kBoardCells];  // packed like lineCategoryAllDir (empty squares)
   int category[kBoardCells][2];          // list per player: move category, or kOccupied
-  int listCount[2][18];
-  int64_t totalValue;  // exact, never wrapped
   int stones;
 };
 

@@ -14,7 +14,6 @@
 #include "movegen/movegenerator.h"
 #include "ordering/sort.h"
 #include "search/hash.h"
-#include "search/search.h"
 #include "tests/reference_classifier.h"
 #include "tests/squares.h"
 #include "tests/state_checks.h"
@@ -22,6 +21,45 @@
 namespace {
 
 using namespace state_checks;
+
+// A new game with Zobrist codes (the first call sets the defaults); its key.
+uint64_t KeyedGame() {
+  Tessel_Initialize();
+  hashTableSize = 1 << 12;
+  Tessel_Initialize();
+  return zobristKey;
+}
+
+// Everything a stone and its take-back must restore. At 10 * square: symbol,
+// line categories, four codes, both players' lists, both raisedAt stamps.
+using Snapshot = std::vector<int64_t>;
+Snapshot Take() {
+  Snapshot s;
+  for (int i = 0; i < kBoardCells; ++i) {
+    const uint32_t* c = squarePattern[i];
+    s.insert(s.end(), {square[i].symbol, lineCategoryAllDir[i], c[0], c[1], c[2], c[3],
+                       sortSquare[0][i].list->category, sortSquare[1][i].list->category,
+                       sortSquare[0][i].raisedAt, sortSquare[1][i].raisedAt});
+  }
+  s.insert(s.end(), {totalValue, int64_t(zobristKey), nbSymbolsPlaced, nbUndoSquares});
+  return s;
+}
+
+// All comes back but the stamps of the taken square's own nodes.
+bool Restored(Snapshot before, int16_t taken) {
+  const Snapshot now = Take();
+  std::copy_n(&now[10 * taken + 8], 2, &before[10 * taken + 8]);
+  return now == before;
+}
+
+// After the n-th stone a node raised to a more urgent list carries n; every
+// other node keeps its stamp.
+bool StampsFollow(const Snapshot& before) {
+  const Snapshot now = Take();
+  for (int k = 6; k < 10 * kBoardCells; k += k % 10 == 6 ? 1 : 9)  // lists; stamps 2 further on
+    if (now[k + 2] != (now[k] < before[k] ? nbSymbolsPlaced : before[k + 2])) return false;
+  return true;
+}
 
 constexpr Rule kRules[] = {Rule::kFreestyle, Rule::kExactFive, Rule::kRenju, Rule::kCaro,
                            Rule::kCaroExactFive};
@@ -37,35 +75,23 @@ std::string RuleName(const testing::TestParamInfo<Rule>& info) {
   return kNames[static_cast<int>(info.param)];
 }
 
-// Every line code of both players, through the table the rule reads and
-// through LineCategoriesOf, against the reference.
+// Every line code of both players, through the rule's table, against the
+// reference.
 TEST_P(UnderEachRule, LineCategoryTableMatchesTheReference) {
   Tessel_Initialize();
-  const uint8_t* tables[] = {nullptr, lineCategoryExactFive, lineCategoryRenju, lineCategoryCaro,
-                             lineCategoryCaroExactFive};
-  const uint8_t* full = tables[static_cast<int>(GetParam())];
   for (uint32_t code = 0; code < uint32_t(kNbLineCodes); ++code) {
     const int want = reference::LineCategory(code, 1, GetParam()) |
                      reference::LineCategory(code, 2, GetParam()) << 4;
-    const int table = full ? full[code] : lineCategoryOneDir[InnerCode(code)];
-    ASSERT_TRUE(table == want && LineCategoriesOf(code) == want) << std::hex << code;
+    ASSERT_EQ(int(LineCategoriesOf(code)), want) << std::hex << code;
   }
 }
 
-TEST(CategoryTables, TheMoveCategoryRulesHoldInAnyOrder) {
+// Every index of the move-category table, each order of four line categories,
+// against the reference (indexes past the line categories stay 0), and the
+// lists' weights.
+TEST(CategoryTables, MoveCategoriesAndWeightsMatchTheReference) {
   Tessel_Initialize();
   Tessel_Initialize();  // the tables hold after a second new game as after the first
-  const int16_t cases[][5] = {  // four line categories, then the move category
-      {9, 7, 7, 8, 0},  {7, 7, 8, 0, 1},  {8, 7, 0, 0, 2},   {7, 5, 5, 0, 3},  {7, 2, 0, 0, 4},
-      {7, 1, 1, 1, 5},  {6, 5, 0, 0, 6},  {5, 3, 0, 0, 7},   {6, 2, 2, 2, 8},  {5, 1, 1, 1, 9},
-      {3, 3, 3, 3, 10}, {4, 4, 0, 0, 11}, {4, 2, 1, 0, 12},  {3, 2, 2, 2, 13}, {0, 0, 0, 0, 16}};
-  for (const auto& c : cases) {
-    int16_t a[4] = {c[0], c[1], c[2], c[3]};
-    std::sort(a, a + 4);
-    do {
-      EXPECT_EQ(GetMoveCategory(a[0], a[1], a[2], a[3]), c[4]) << a[0] << a[1] << a[2] << a[3];
-    } while (std::next_permutation(a, a + 4));
-  }
   for (int i = 0; i < kNbMcIndexes; ++i) {
     const int f[4] = {i & 15, i >> 4 & 15, i >> 8 & 15, i >> 12 & 15};
     ASSERT_EQ(mcTable[i], *std::max_element(f, f + 4) <= 9 ? reference::MoveCategory(f) : 0) << i;
@@ -75,20 +101,14 @@ TEST(CategoryTables, TheMoveCategoryRulesHoldInAnyOrder) {
                 moveCategory[1][c].weight == -reference::Weight(c)) << c;
 }
 
-TEST(IncrementalUpdate, FirstStonesAndTotalValueBeyondSixteenBits) {
+TEST(IncrementalUpdate, TwoStonesTakenBackAndTotalValueBeyondSixteenBits) {
   const uint64_t start = KeyedGame();
-  EXPECT_TRUE(moveCategory[0][15].count == 336 && moveCategory[1][16].count == 64);
   const Snapshot empty = Take();
-  PutSymbol(SquareIndex(9, 9));  // player 1 is on move in a new game
-  EXPECT_TRUE(nbUndoSquares == 41 && totalValue == 216);
-  EXPECT_EQ(lineCategoryAllDir[SquareIndex(10, 9)], 0x11101114u);
-  PutSymbol(SquareIndex(10, 9));  // beside the first stone: one empty neighbour fewer
-  EXPECT_EQ(nbUndoSquares, 41 + 40);
+  PutSymbol(SquareIndex(9, 9));
+  PutSymbol(SquareIndex(10, 9));
   RemoveSymbol();
   RemoveSymbol();  // the first stone's records also restore the second one's stamps
   EXPECT_TRUE(Restored(empty, SquareIndex(9, 9)));
-  PutSymbol(SquareIndex(0, 0));
-  EXPECT_EQ(nbUndoSquares, 16);
 
   for (int16_t player : {kPlayer1, kPlayer2}) {
     Tessel_SetSideToMove(player);  // ten open fours: twenty squares that make five
@@ -154,9 +174,9 @@ TEST(IncrementalUpdate, FullBoardFitsTheUndoStack) {
   for (int ply = 0; ply < kMaxPly; ++ply) UnmakeMove();
   // A short search with a handful of squares left leaves all as it found it.
   for (int i = 370; i < 395; ++i) Tessel_PutSymbol(order[i].first, order[i].second);
-  const auto [key, undo] = std::pair{zobristKey, nbUndoSquares};
+  const int16_t undo = nbUndoSquares;
   Tessel_Search(4, 0, 1);
-  EXPECT_TRUE(nbExaminedMoves > 0 && nbUndoSquares == undo && zobristKey == key);
+  EXPECT_TRUE(Tessel_GetSearchReport().nodes > 0 && nbUndoSquares == undo);
   EXPECT_EQ(StateFaults(start), "");
 }
 
@@ -175,14 +195,14 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
       SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + " step " + std::to_string(step));
       const auto x = int16_t(rng() % w), y = int16_t(rng() % h);
       if (rng() % 16 == 0) {  // the side to move stays
-        const int16_t mover = whoIsOnMove;
+        const int16_t mover = Tessel_GetSideToMove();
         const bool free = Tessel_GetSymbol(x, y) == kEmpty;
         if (free) blocked.push_back({x, y});
         ASSERT_EQ(Tessel_BlockSquare(x, y), free);
         if (step % 2) Tessel_SetRule(kRules[rng() % std::size(kRules)]);
-        ASSERT_EQ(whoIsOnMove, mover);
+        ASSERT_EQ(Tessel_GetSideToMove(), mover);
       } else if (stones.empty() || (rng() % 3 != 0 && !Tessel_BoardFull())) {
-        if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, whoIsOnMove});
+        if (Tessel_GetSymbol(x, y) == kEmpty) stones.push_back({x, y, Tessel_GetSideToMove()});
         Tessel_PutSymbol(x, y);
         continue;
       }
@@ -191,20 +211,18 @@ TEST(IncrementalUpdate, TakeBacksLeaveThePositionOfTheRemainingStones) {
       const auto [tx, ty, owner] = stones[k];
       ASSERT_TRUE(Tessel_TakeBack(tx, ty));
       stones.erase(stones.begin() + long(k));
-      ASSERT_TRUE(whoIsOnMove == owner && Tessel_GetSymbol(tx, ty) == kEmpty);
+      ASSERT_TRUE(Tessel_GetSideToMove() == owner && Tessel_GetSymbol(tx, ty) == kEmpty);
       for (auto [bx, by] : blocked) ASSERT_EQ(Tessel_GetSymbol(bx, by), kBorder);
       uint64_t start = zobristKey;  // the key is checked where stones come and go one by one
       for (auto [sx, sy, sOwner] : stones) {
         ASSERT_EQ(Tessel_GetSymbol(sx, sy), sOwner);
-        start ^= sOwner == kPlayer1 ? codePlayer1[SquareIndex(sx, sy)] : codePlayer2[SquareIndex(sx, sy)];
+        start ^= sOwner == kPlayer1 ? codePlayer1[SquareIndex(sx, sy)]
+                                    : codePlayer2[SquareIndex(sx, sy)];
       }
       ASSERT_EQ(StateFaults(start), "");
     }
-    EXPECT_FALSE(Tessel_TakeBack(int16_t(w), 0) || Tessel_TakeBack(-1, 0));
   }
   Tessel_SetRule(Rule::kFreestyle);
-  EXPECT_FALSE(Tessel_SetBoardSize(4, 20) || Tessel_SetBoardSize(20, 21));
-  EXPECT_TRUE(boardWidth == 20 && boardHeight == 20);
 }
 
 }  // namespace
