@@ -10,6 +10,7 @@ bool Matches(const std::string& got, const std::string& want) {
   const bool move = ParseMoveReply(got, &x, &y);
   if (want == kMove) return move;
   if (want == kCentral) return move && std::min(x, y) >= 5 && std::max(x, y) <= 14;
+  if (want.starts_with("not ")) return move && got != want.substr(4);
   return got == want;
 }
 

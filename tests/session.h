@@ -24,8 +24,8 @@ inline const std::string kUnlimited =
 // running for minutes.
 constexpr double kStopBoundMs = 1500;
 
-// Expected replies: kMove any move, kCentral one with x and y in 5..14, any
-// other text that text exactly.
+// Expected replies: kMove any move, kCentral one with x and y in 5..14,
+// "not x,y" any move but x,y, any other text that text exactly.
 inline const std::string kMove = "<move>", kCentral = "<central>";
 bool Matches(const std::string& got, const std::string& want);
 bool IsMove(const std::string& text, int side = 20);
