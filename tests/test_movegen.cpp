@@ -85,8 +85,7 @@ TEST(GenerateMoves, FallsBackOnOneEmptySquare) {
     for (int i = 0; i < 200; ++i) {
       GenerateMoves();
       ASSERT_EQ(pMoveBuffer->count, 1);
-      const int x = pMoveBuffer->moves[0].squareIndex % 30 - 5;
-      const int y = pMoveBuffer->moves[0].squareIndex / 30 - 5;
+      const auto [x, y] = SquareXY(pMoveBuffer->moves[0].squareIndex);
       seen[0] = std::min(seen[0], x), seen[1] = std::max(seen[1], x);
       seen[2] = std::min(seen[2], y), seen[3] = std::max(seen[3], y);
     }

@@ -48,7 +48,7 @@ std::vector<int64_t> Snapshot() {
 }
 
 const MoveRecord& Best() { return resultMoveBuffer.bestLine[0]; }
-Square BestStone() { return {Best().squareIndex % 30 - 5, Best().squareIndex / 30 - 5}; }
+Square BestStone() { return SquareXY(Best().squareIndex); }
 std::vector<int> RootMoves() {
   std::vector<int> v = {Best().squareIndex, Best().value};
   for (int i = 0; i < resultMoveBuffer.count; ++i)
